@@ -145,6 +145,8 @@ class TBitmap : public TObject {
  private:
   void SelectIntoCanvas();
   HBITMAP handle_{};
+  int32_t width_ = 0, height_ = 0;  // kept while there is no image (a side is 0)
+  bool mono_ = false;
   HPALETTE palette_{};
   TCanvas* canvas_ = nullptr;
   bool transparent_ = false;

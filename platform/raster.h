@@ -113,10 +113,11 @@ HPALETTE CreatePalette(const COLORREF* entries, uint32_t count);
 HGDIOBJ GetStockObject(int index);
 
 // Returns the object the selection replaced, or a null handle when either
-// handle is stale or the object cannot be selected (a bitmap already selected
-// into another context, a palette).
+// handle is stale or the object cannot be selected (a palette).
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
-// Refuses (false) stock objects, stale handles and bitmaps still selected into a context.
+// A bitmap may be selected into several contexts at once (a bitmap object's
+// canvas and a blit source context). DeleteObject refuses (false) stock
+// objects, stale handles and bitmaps still selected into a context.
 bool DeleteObject(HGDIOBJ obj);
 // Width and height (and bits per pixel) of a bitmap; returns the bytes written, 0 on failure.
 int GetObjectA(HGDIOBJ obj, int size, void* out);
@@ -145,6 +146,9 @@ bool FillRect(HDC dst, const RECT* rect, HBRUSH brush);
 // The ellipse inscribed in the box, right and bottom exclusive, filled with the
 // selected brush and outlined with the selected pen, both through the mix mode.
 bool Ellipse(HDC dst, int32_t left, int32_t top, int32_t right, int32_t bottom);
+// Copies every source pixel that is not of the transparent colour (no stretching).
+bool TransparentBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src,
+                    int32_t sx, int32_t sy, COLORREF transparent);
 COLORREF GetPixel(HDC hdc, int32_t x, int32_t y);
 bool SetPixelV(HDC hdc, int32_t x, int32_t y, COLORREF color);
 

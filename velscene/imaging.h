@@ -1,0 +1,32 @@
+// Sprite imaging: image/mask pairs keyed on a bitmap's bottom-left colour,
+// one-pixel outline pairs around a mask's opaque shape, the 8 x 8 shadow
+// checker brush, and Min.
+#pragma once
+
+#include "platform/raster.h"
+
+namespace vel {
+
+// Builds from the source bitmap a new image (the source's colours, black on
+// pixels of the transparent colour) and a new monochrome mask (white on those
+// pixels, black elsewhere). The transparent colour is the colour of the
+// source's bottom-left pixel. The source is not changed; both results belong
+// to the caller. An empty or stale source gives two null handles.
+void CreateMask(HBITMAP& Image, HBITMAP& Mask, HBITMAP Bitmap);
+
+// Builds from a monochrome mask an outline image (colour on outline pixels,
+// black elsewhere) and an outline mask (black on outline pixels, white
+// elsewhere), both two pixels wider and higher than the mask. Output pixel
+// (i + 1, j + 1) stands for mask position (i, j); it is an outline pixel when
+// that position is transparent (or outside the mask) and one of its four
+// direct neighbours is opaque. A null mask gives a 2 x 2 pair with no outline.
+void CreateHighlightMask(HBITMAP Mask, HBITMAP& Highlight, HBITMAP& HighlightMask, COLORREF Color);
+
+// An 8 x 8 pattern brush: pixel (x, y) black where x + y is even, white where odd.
+HBRUSH CreateShadowBrush();
+
+// B when A >= B, otherwise A: the second argument on a tie, the first when
+// the two do not compare (either is a NaN).
+inline float Min(float A, float B) { return A >= B ? B : A; }
+
+}  // namespace vel
