@@ -1,0 +1,205 @@
+// TAniView: the scene view control. It keeps a fixed 255-slot display list of
+// placed figures and tall tiles, runs the frame tick (scripts, motion and
+// collision, hover, depth sort, camera, compose, present), binds tile maps as
+// snapshots and turns pointer input into grid-aware events.
+//
+// [SECTION] index: entry and tile records | view class: published interface,
+// display list, projection, map binding, tick, rendering, pointer input.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/controls.h"
+#include "platform/events.h"
+#include "platform/graphics.h"
+#include "platform/timer.h"
+#include "velscene/figure.h"
+
+namespace vel {
+
+class TAniMap;
+class TAbout;
+
+// View pixels and the ground-plane grid position under them.
+using TExtMouseEvent = TEvent<TObject* /*Sender*/, TMouseButton /*Button*/, TShiftState /*Shift*/,
+                              int32_t /*X*/, int32_t /*Y*/, float /*GridX*/, float /*GridY*/>;
+using TExtMouseMoveEvent =
+    TEvent<TObject* /*Sender*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/, float /*GridX*/, float /*GridY*/>;
+
+// [SECTION] Entry and tile records
+// The view's image of one tile number: mask and image built at binding.
+struct TTileImage {
+  HBITMAP Mask{};
+  HBITMAP Image{};
+  int32_t Width = 0;
+  int32_t Height = 0;
+};
+
+// One display-list slot. Flags are stored as -1 (true) or 0 (false).
+struct TAniEntry {
+  int32_t Prev = 0;    // farther neighbour, 0 = first
+  int32_t Next = 0;    // nearer neighbour, 0 = last
+  float Depth = 0.0f;  // X + Y of a figure, column + row of a tile
+  int32_t ScreenX = 0;  // top-left of the image, background pixels
+  int32_t ScreenY = 0;
+  // Tile entry: the TTileImage of its tile number. Figure entry: the address
+  // of the application's variable that holds the figure.
+  void* Item = nullptr;
+  float TargetX = 0.0f;
+  float TargetY = 0.0f;
+  float TargetZ = 0.0f;
+  int32_t Moving = 0;
+  int32_t IsFigure = 0;
+  int32_t Free = 0;
+};
+
+constexpr int32_t kMaxEntries = 255;
+constexpr int32_t kMaxTiles = 255;
+
+class TAniView : public TGraphicControl {
+ public:
+  // [SECTION] Component
+  explicit TAniView(TComponent* AOwner);
+  ~TAniView() override;
+  const char* ClassName() const override { return "TAniView"; }
+
+  uint32_t Interval() const { return FInterval; }
+  void SetInterval(uint32_t Value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  void Show();
+  HPALETTE ReadPalette() const { return FPalette; }
+  void WritePalette(HPALETTE Value);
+  HPALETTE GetPalette() override { return FPalette; }
+
+  TAbout* About = nullptr;  // design-time pseudo-property; never set
+  TNotifyEvent OnBeforeUpdate;
+  TNotifyEvent OnAfterUpdate;
+  TNotifyEvent OnAfterDisplay;
+  TExtMouseEvent OnMouseDown;
+  TExtMouseEvent OnMouseUp;
+  TExtMouseMoveEvent OnMouseMove;
+
+  // [SECTION] Display list. Figures are passed as the application's variable;
+  // the entry keeps the variable's address, so the variable must stay alive
+  // and hold the figure while it is placed.
+  void AddFigure(TAniFigure*& Figure);
+  void RemoveFigure(TAniFigure*& Figure);
+
+  // [SECTION] Projection and placement
+  void SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z);
+  void MoveFigure(TAniFigure*& Figure, float X, float Y, float Z);
+  void ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) const;
+  void GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY) const;
+  void SetKeyFigure(TAniFigure*& Figure);
+  void ClearKeyFigure();
+
+  // [SECTION] Map binding
+  void SetMap(TAniMap* Map);
+
+  // [SECTION] Frame tick
+  void DrawFrame();
+
+  // [SECTION] Pointer input (called by the host)
+  void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+
+  // [SECTION] Read access for tools, tests and applications
+  int32_t EntryCount() const { return FEntryCount; }
+  int32_t First() const { return FFirst; }
+  int32_t Last() const { return FLast; }
+  // Slot 1..255; slot 0 and numbers out of range give nullptr.
+  const TAniEntry* Entry(int32_t Slot) const;
+  // The figure of an in-use figure entry, else nullptr.
+  TAniFigure* FigureAt(int32_t Slot) const;
+  int32_t KeyFigure() const { return FKeyFigure; }
+  int32_t ScrollX() const { return FScrollX; }
+  int32_t ScrollY() const { return FScrollY; }
+  int32_t OriginX() const { return FOriginX; }
+  int32_t OriginY() const { return FOriginY; }
+  uint32_t MapWidth() const { return FMapWidth; }
+  uint32_t MapHeight() const { return FMapHeight; }
+  bool MapBound() const { return FGrid != nullptr; }
+  TBitmap* Background() const { return FBackground; }
+  TBitmap* Buffer() const { return FBuffer; }
+  const TTileImage& TileImage(int32_t Tile) const;
+  bool Busy() const { return FBusy; }
+  TTimer* Timer() const { return FTimer; }
+
+ protected:
+  void Paint() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  // A walk over the display list that event handlers may change under it.
+  // Walks register on the view; UnlinkEntry moves any walk standing on (or
+  // about to continue through) an unlinked slot to that slot's neighbour, so a
+  // walk never reaches a freed or reused slot.
+  struct Walk;
+  friend struct Walk;
+
+  // Display list internals.
+  int32_t AllocEntry();
+  void AppendEntry(int32_t S);
+  void UnlinkEntry(int32_t S);
+  void PurgeTileEntries();
+  void SortEntries();
+  TAniFigure* FigureOfEntry(const TAniEntry& E) const;
+  bool OwnsFigure(const TAniFigure* F) const;
+
+  // Projection internals.
+  void ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const;
+  void PlaceEntry(TAniEntry& E, const TAniFigure& F, float X, float Y, float Z) const;
+
+  // Map binding internals.
+  void ReleaseMap();
+  void DrawTilesIntoBackground(bool SkipTall);
+  void EnsureBackBrush();
+
+  // Tick internals.
+  void FrameTick(TObject* Sender);
+  void RunTick();
+  void ScriptStep(TAniFigure& F);
+  void MotionStep(int32_t S, Walk& W);
+  void HoverPass();
+  void CameraStep();
+  void DrawEntries();
+  void DrawFigure(const TAniEntry& E, const TAniFigure& F);
+  void ClickTest(int32_t X, int32_t Y);
+
+  // Fields in the order of the component's data model.
+  HDC FMemDC{};
+  HBITMAP FMemDCBitmap{};
+  uint32_t FMapWidth = 0;
+  uint32_t FMapHeight = 0;
+  int32_t FOriginX = 0;
+  int32_t FOriginY = 0;
+  int32_t FScrollX = 0;
+  int32_t FScrollY = 0;
+  uint8_t* FGrid = nullptr;
+  TAniEntry FEntries[kMaxEntries + 1];  // slot 0 unused
+  int32_t FEntryCount = 0;
+  int32_t FFirst = 0;
+  int32_t FLast = 0;
+  HBRUSH FShadowBrush{};
+  TTimer* FTimer = nullptr;
+  bool FBusy = false;
+  uint32_t FInterval = 100;
+  int32_t FKeyFigure = 0;
+  TColor FColor = 0;
+  HBRUSH FBackBrush{};
+  bool FActive = false;
+  HPALETTE FPalette{};
+  TBitmap* FBackground = nullptr;
+  TBitmap* FBuffer = nullptr;
+  TTileImage FTileImages[kMaxTiles + 1];  // tile 0 unused
+  Walk* FWalks = nullptr;  // innermost active walk
+};
+
+// Registers TAniView's published properties with the host's class metadata.
+void RegisterAniViewClass();
+
+}  // namespace vel
