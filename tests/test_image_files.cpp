@@ -131,6 +131,9 @@ TEST(ImagePng, PaletteTrnsInterlacedAndSubByteDepth) {
   std::vector<uint32_t> want;
   for (int i = 0; i < 15; ++i) want.push_back(i % 3 == 0 ? kAlphaKeyPixel : i % 3 == 1 ? 0xFE00FE : 0x102030);
   ExpectPixels(Png(PalettePngWithTrns()), 5, 3, want);
+
+  PngSpec beyond{2, 1, 8, 3, false, {4, 5, 6}, {}, {{0}, {200}}};  // index 200 of a 1-entry PLTE
+  ExpectPixels(Png(BuildPng(beyond)), 2, 1, {0x040506, 0x000000});
 }
 
 TEST(ImagePng, GreyDepthsAndGreyTrns) {
@@ -303,10 +306,12 @@ TEST(ImageInput, EveryTruncationIsReported) {
       {"a.png", EncodePng(px.data(), 5, 4)}, {"b.png", PalettePngWithTrns()}, {"c.png", Grey16Png()},
       {"d.bmp", EncodeBmp24(px.data(), 4, 5)}, {"e.bmp", TopDown32Bmp()},       {"f.bmp", AlphaV5Bmp()},
   };
-  for (const auto& [name, file] : files) {
-    const bool png = std::string(name).ends_with(".png");
+  for (const auto& entry : files) {
+    const std::string name = entry.first;
+    const Bytes& file = entry.second;
+    const bool png = name.ends_with(".png");
     for (size_t cut = 0; cut < file.size(); ++cut) {
-      SCOPED_TRACE(std::string(name) + " cut at " + std::to_string(cut));
+      SCOPED_TRACE(name + " cut at " + std::to_string(cut));
       const Bytes part(file.begin(), file.begin() + long(cut));
       ExpectError(ErrorOf([&] { png ? Png(part, name) : Bmp(part, name); }), name, "truncated");
     }
