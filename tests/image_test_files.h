@@ -73,7 +73,7 @@ inline void FixPngCrcs(Bytes& png) {
   }
 }
 
-struct PngSpec {
+struct PngParts {
   uint32_t width = 0, height = 0;
   uint8_t depth = 8, colorType = 2;
   bool interlaced = false;
@@ -81,7 +81,7 @@ struct PngSpec {
   std::vector<std::vector<uint16_t>> pixels;  // row-major, one sample per channel
 };
 
-inline Bytes BuildPngFromRaw(const PngSpec& s, const Bytes& raw) {
+inline Bytes BuildPngFromRaw(const PngParts& s, const Bytes& raw) {
   Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   Bytes ihdr;
   PutBE(ihdr, s.width, 4);
@@ -97,7 +97,7 @@ inline Bytes BuildPngFromRaw(const PngSpec& s, const Bytes& raw) {
 }
 
 // Packs the pixels into filter-0 scanlines (Adam7 passes when interlaced).
-inline Bytes BuildPng(const PngSpec& s) {
+inline Bytes BuildPng(const PngParts& s) {
   static const int kPasses[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                     {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
   static const int kFull[1][4] = {{0, 0, 1, 1}};
@@ -135,7 +135,7 @@ inline Bytes BuildPng(const PngSpec& s) {
 // ---------------------------------------------------------------------------
 // BMP: every header variant; rows given unpadded in file order
 // ---------------------------------------------------------------------------
-struct BmpSpec {
+struct BmpParts {
   uint32_t headerSize = 40;  // 12, 40, 108 or 124
   int32_t width = 0, height = 0;
   uint16_t bpp = 24;
@@ -149,7 +149,7 @@ struct BmpSpec {
 constexpr size_t kBmpWidthAt = 18, kBmpHeightAt = 22, kBmpBppAt = 28, kBmpCompressionAt = 30,
                  kBmpColorsUsedAt = 46;
 
-inline Bytes BuildBmp(const BmpSpec& s) {
+inline Bytes BuildBmp(const BmpParts& s) {
   Bytes h;
   PutLE(h, s.headerSize, 4);
   if (s.headerSize == 12) {

@@ -77,17 +77,17 @@ void ExpectPixels(const DecodedImage& img, int32_t w, int32_t h, const std::vect
 // Sample files (also the seed corpus)
 // ---------------------------------------------------------------------------
 Bytes PalettePngWithTrns() {  // 4-bit palette, interlaced, odd size
-  PngSpec s{5, 3, 4, 3, true, {0x11, 0x22, 0x33, 0xFF, 0x00, 0xFF, 0x10, 0x20, 0x30}, {0x00, 0xFF}, {}};
+  PngParts s{5, 3, 4, 3, true, {0x11, 0x22, 0x33, 0xFF, 0x00, 0xFF, 0x10, 0x20, 0x30}, {0x00, 0xFF}, {}};
   for (int i = 0; i < 15; ++i) s.pixels.push_back({uint16_t(i % 3)});
   return BuildPng(s);
 }
 Bytes RgbaPng() {  // 8-bit RGBA: alpha 0, 127, 128, 255 (on the key colour)
-  PngSpec s{4, 1, 8, 6, false, {}, {}, {}};
+  PngParts s{4, 1, 8, 6, false, {}, {}, {}};
   s.pixels = {{1, 2, 3, 0}, {4, 5, 6, 127}, {7, 8, 9, 128}, {255, 0, 255, 255}};
   return BuildPng(s);
 }
 Bytes Grey16Png() {  // 16-bit grey with alpha
-  PngSpec s{3, 1, 16, 4, false, {}, {}, {}};
+  PngParts s{3, 1, 16, 4, false, {}, {}, {}};
   s.pixels = {{0xABAB, 0xFFFF}, {0x1212, 0x0000}, {0xFFFF, 0x8080}};
   return BuildPng(s);
 }
@@ -96,7 +96,7 @@ Bytes Pal4Bmp() {  // 3x2, 3-entry table, rows padded
                    {PackIndices({0, 1, 2}, 4), PackIndices({2, 2, 1}, 4)}});
 }
 Bytes Pal8CoreBmp() {  // old 12-byte header, full 256-entry 3-byte table
-  BmpSpec s{12, 3, 2, 8, 0, 0, {}, {}, {PackIndices({0, 1, 255}, 8), PackIndices({128, 2, 3}, 8)}};
+  BmpParts s{12, 3, 2, 8, 0, 0, {}, {}, {PackIndices({0, 1, 255}, 8), PackIndices({128, 2, 3}, 8)}};
   for (uint32_t i = 0; i < 256; ++i) s.palette.push_back((i << 16) | ((255 - i) << 8) | (i / 2));
   return BuildBmp(s);
 }
@@ -132,26 +132,26 @@ TEST(ImagePng, PaletteTrnsInterlacedAndSubByteDepth) {
   for (int i = 0; i < 15; ++i) want.push_back(i % 3 == 0 ? kAlphaKeyPixel : i % 3 == 1 ? 0xFE00FE : 0x102030);
   ExpectPixels(Png(PalettePngWithTrns()), 5, 3, want);
 
-  PngSpec beyond{2, 1, 8, 3, false, {4, 5, 6}, {}, {{0}, {200}}};  // index 200 of a 1-entry PLTE
+  PngParts beyond{2, 1, 8, 3, false, {4, 5, 6}, {}, {{0}, {200}}};  // index 200 of a 1-entry PLTE
   ExpectPixels(Png(BuildPng(beyond)), 2, 1, {0x040506, 0x000000});
 }
 
 TEST(ImagePng, GreyDepthsAndGreyTrns) {
   ExpectPixels(Png(Grey16Png()), 3, 1, {0xABABAB, kAlphaKeyPixel, 0xFFFFFF});
 
-  PngSpec one{9, 1, 1, 0, false, {}, {}, {}};
+  PngParts one{9, 1, 1, 0, false, {}, {}, {}};
   for (int i = 0; i < 9; ++i) one.pixels.push_back({uint16_t(i & 1)});
   std::vector<uint32_t> want;
   for (int i = 0; i < 9; ++i) want.push_back(i & 1 ? 0xFFFFFF : 0x000000);
   ExpectPixels(Png(BuildPng(one)), 9, 1, want);
 
-  PngSpec keyed{3, 1, 8, 0, false, {}, {0x00, 0x40}, {{0x40}, {0x41}, {0xFF}}};  // tRNS: grey 0x40
+  PngParts keyed{3, 1, 8, 0, false, {}, {0x00, 0x40}, {{0x40}, {0x41}, {0xFF}}};  // tRNS: grey 0x40
   ExpectPixels(Png(BuildPng(keyed)), 3, 1, {kAlphaKeyPixel, 0x414141, 0xFFFFFF});
 }
 
 TEST(ImagePng, InterlacedRgbMatchesSource) {
   const auto px = RandomPixels(9 * 10, 77);
-  PngSpec s{9, 10, 8, 2, true, {}, {}, {}};
+  PngParts s{9, 10, 8, 2, true, {}, {}, {}};
   for (uint32_t p : px) s.pixels.push_back({uint16_t(p >> 16), uint16_t((p >> 8) & 0xFF), uint16_t(p & 0xFF)});
   ExpectPixels(Png(BuildPng(s)), 9, 10, px);
 }
@@ -165,18 +165,18 @@ TEST(ImagePng, BrokenFilesNameTheProblem) {
   bad[20] ^= 0x01;  // inside IHDR: its CRC no longer matches
   ExpectError(ErrorOf([&] { Png(bad, "crc.png"); }), "crc.png", "bad PNG data");
 
-  PngSpec wide{20000, 1, 8, 0, false, {}, {}, {}};
+  PngParts wide{20000, 1, 8, 0, false, {}, {}, {}};
   ExpectError(ErrorOf([&] { Png(BuildPngFromRaw(wide, Bytes(20001, 0)), "wide.png"); }), "wide.png",
               "image too large (20000x1");
 
-  PngSpec depth{1, 1, 3, 0, false, {}, {}, {}};
+  PngParts depth{1, 1, 3, 0, false, {}, {}, {}};
   ExpectError(ErrorOf([&] { Png(BuildPngFromRaw(depth, Bytes{0, 0}), "depth.png"); }), "depth.png",
               "bad PNG data");
 
-  PngSpec pal{2, 1, 8, 3, false, {}, {}, {}};  // palette image without PLTE
+  PngParts pal{2, 1, 8, 3, false, {}, {}, {}};  // palette image without PLTE
   ExpectError(ErrorOf([&] { Png(BuildPngFromRaw(pal, Bytes{0, 0, 0}), "pal.png"); }), "pal.png", "bad PNG data");
 
-  PngSpec rgb{2, 2, 8, 2, false, {}, {}, {}};
+  PngParts rgb{2, 2, 8, 2, false, {}, {}, {}};
   bad = BuildPngFromRaw(rgb, Bytes(14, 0));
   const size_t idat = 8 + 25 + 21 + 8;  // signature, IHDR, tEXt; then IDAT length and type
   bad[idat + 2 + 3] ^= 0xFF;            // stored block NLEN no longer complements LEN
@@ -208,11 +208,11 @@ TEST(ImageBmp, PalettisedFilesDecode) {
   ExpectPixels(Bmp(Pal8CoreBmp()), 3, 2,
                {0x807F40, 0x02FD01, 0x03FC01, 0x00FF00, 0x01FE00, 0xFF007F});
 
-  BmpSpec one{40, 9, 1, 1, 0, 0, {0x000000, 0xFFFFFF}, {}, {PackIndices({1, 0, 0, 1, 1, 0, 1, 0, 1}, 1)}};
+  BmpParts one{40, 9, 1, 1, 0, 0, {0x000000, 0xFFFFFF}, {}, {PackIndices({1, 0, 0, 1, 1, 0, 1, 0, 1}, 1)}};
   ExpectPixels(Bmp(BuildBmp(one)), 9, 1,
                {0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF});
 
-  BmpSpec eight{40, 2, 1, 8, 0, 2, {0x010203, 0x040506}, {}, {PackIndices({1, 0}, 8)}};
+  BmpParts eight{40, 2, 1, 8, 0, 2, {0x010203, 0x040506}, {}, {PackIndices({1, 0}, 8)}};
   ExpectPixels(Bmp(BuildBmp(eight)), 2, 1, {0x040506, 0x010203});
 }
 
@@ -221,18 +221,18 @@ TEST(ImageBmp, DirectColourFiles) {
   ExpectPixels(Bmp(AlphaV5Bmp()), 4, 1, {kAlphaKeyPixel, kAlphaKeyPixel, 0xABCDEF, 0xFE00FE});
   ExpectPixels(Bmp(Rgb565Bmp()), 3, 1, {0xFF0000, 0x00FF00, 0x000400});
 
-  BmpSpec rgb555{40, 4, 1, 16, 0, 0, {}, {}, {PackWords({0x7FFF, 0x001F, 0x7C00, 0x4210}, 2)}};
+  BmpParts rgb555{40, 4, 1, 16, 0, 0, {}, {}, {PackWords({0x7FFF, 0x001F, 0x7C00, 0x4210}, 2)}};
   ExpectPixels(Bmp(BuildBmp(rgb555)), 4, 1, {0xFFFFFF, 0x0000FF, 0xFF0000, 0x848484});
 
   // A V4 header with an alpha mask on BI_RGB: alpha is used...
-  BmpSpec v4{108, 2, 1, 32, 0, 0, {}, {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+  BmpParts v4{108, 2, 1, 32, 0, 0, {}, {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
              {PackWords({0x10FF00FF, 0xF0010203}, 4)}};
   ExpectPixels(Bmp(BuildBmp(v4)), 2, 1, {kAlphaKeyPixel, 0x010203});
   // ...unless every alpha byte is zero: then the image is opaque as written.
   v4.rows = {PackWords({0x00FF00FF, 0x00010203}, 4)};
   ExpectPixels(Bmp(BuildBmp(v4)), 2, 1, {0xFF00FF, 0x010203});
 
-  BmpSpec core24{12, 2, 1, 24, 0, 0, {}, {}, {Bytes{0x03, 0x02, 0x01, 0x06, 0x05, 0x04}}};
+  BmpParts core24{12, 2, 1, 24, 0, 0, {}, {}, {Bytes{0x03, 0x02, 0x01, 0x06, 0x05, 0x04}}};
   ExpectPixels(Bmp(BuildBmp(core24)), 2, 1, {0x010203, 0x040506});
 }
 
@@ -319,9 +319,9 @@ TEST(ImageInput, EveryTruncationIsReported) {
 }
 
 TEST(ImageInput, HugeClaimsAllocateNothingLarge) {
-  PngSpec png{16384, 16384, 8, 2, false, {}, {}, {}};
+  PngParts png{16384, 16384, 8, 2, false, {}, {}, {}};
   const Bytes pngFile = BuildPngFromRaw(png, Bytes(64, 0));
-  BmpSpec bmp{40, 16384, -16384, 32, 0, 0, {}, {}, {Bytes(64, 0)}};
+  BmpParts bmp{40, 16384, -16384, 32, 0, 0, {}, {}, {Bytes(64, 0)}};
   const Bytes bmpFile = BuildBmp(bmp);
   gLargestAlloc = 0;
   const std::string pngError = ErrorOf([&] { Png(pngFile, "big.png"); });
