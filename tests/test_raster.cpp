@@ -177,10 +177,16 @@ TEST(Raster, EllipseMaskPenWithPatternStaysInBox) {
       EXPECT_EQ((x + y) % 2, 0) << x << "," << y;
     }
   // The middle row spans the whole box, the centre column the whole height.
-  for (int x = 8; x < 56; ++x)
-    if ((x + 20) % 2 == 0) EXPECT_EQ(s.At(x, 20), 0u) << x;
-  for (int y = 9; y < 31; ++y)
-    if ((32 + y) % 2 == 0) EXPECT_EQ(s.At(32, y), 0u) << y;
+  for (int x = 8; x < 56; ++x) {
+    if ((x + 20) % 2 == 0) {
+      EXPECT_EQ(s.At(x, 20), 0u) << x;
+    }
+  }
+  for (int y = 9; y < 31; ++y) {
+    if ((32 + y) % 2 == 0) {
+      EXPECT_EQ(s.At(32, y), 0u) << y;
+    }
+  }
   EXPECT_EQ(s.At(8, 9), 0xFFFFFFu);  // corners stay outside the ellipse
   EXPECT_GT(black, 300);
   EXPECT_LT(black, 48 * 22 / 2);

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The test command: installs what it needs, builds with -Werror and runs the
+# whole suite, then builds again with AddressSanitizer + UndefinedBehaviorSanitizer
+# (and libstdc++ assertions) and runs the whole suite once more.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc)
+
+cmake -G Ninja -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELSCENE_WERROR=ON -DVELSCENE_BENCH=OFF
+ninja -C build/release -j "$jobs"
+ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+cmake -G Ninja -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVELSCENE_WERROR=ON -DVELSCENE_SANITIZE=ON \
+      -DVELSCENE_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1"
+ninja -C build/sanitize -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
