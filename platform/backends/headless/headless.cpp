@@ -1,0 +1,105 @@
+// The headless backend: virtual time, synthetic input, surfaces read back and
+// message boxes recorded and printed.
+#include "platform/backends/headless/headless.h"
+
+#include <cstdio>
+#include <limits>
+
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/forms.h"
+
+namespace vel {
+
+namespace {
+
+std::unique_ptr<THostBackend> MakeHeadless() { return std::make_unique<THeadlessBackend>(); }
+
+TShiftStateFlag ButtonFlag(TMouseButton button) {
+  switch (button) {
+    case mbRight:
+      return ssRight;
+    case mbMiddle:
+      return ssMiddle;
+    default:
+      return ssLeft;
+  }
+}
+
+}  // namespace
+
+void RegisterHeadlessBackend() { RegisterBackend("headless", &MakeHeadless, 0); }
+
+THeadlessBackend* HeadlessBackend() {
+  return dynamic_cast<THeadlessBackend*>(&Application().Backend());
+}
+
+void THeadlessBackend::Advance(uint64_t ms) {
+  TApplication& app = Application();
+  const uint64_t target =
+      ms > std::numeric_limits<uint64_t>::max() - clock_ ? std::numeric_limits<uint64_t>::max()
+                                                         : clock_ + ms;
+  for (;;) {
+    std::optional<uint64_t> due = app.NextTimerDue();
+    if (!due || *due > target) break;
+    if (*due > clock_) clock_ = *due;  // a nested Advance may have gone further
+    app.FireDueTimers(clock_);
+  }
+  if (target > clock_) clock_ = target;
+  app.UpdateForms();
+}
+
+bool THeadlessBackend::WaitEvents(int64_t timeoutMs) {
+  if (timeoutMs < 0) return false;
+  clock_ += static_cast<uint64_t>(timeoutMs);
+  return true;
+}
+
+void THeadlessBackend::MouseDown(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
+                                 int32_t y) {
+  if (form == nullptr || !form->Visible()) return;
+  cursor_ = {form->Left() + x, form->Top() + y};
+  held_.Include(ButtonFlag(button));
+  form->DispatchMouseDown(button, shift | held_, x, y);
+}
+
+void THeadlessBackend::MouseUp(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
+                               int32_t y) {
+  if (form == nullptr || !form->Visible()) return;
+  cursor_ = {form->Left() + x, form->Top() + y};
+  held_.Exclude(ButtonFlag(button));
+  form->DispatchMouseUp(button, shift | held_, x, y);
+}
+
+void THeadlessBackend::MouseMove(TForm* form, TShiftState shift, int32_t x, int32_t y) {
+  if (form == nullptr || !form->Visible()) return;
+  cursor_ = {form->Left() + x, form->Top() + y};
+  form->DispatchMouseMove(shift | held_, x, y);
+}
+
+COLORREF THeadlessBackend::Pixel(TForm* form, int32_t x, int32_t y) const {
+  if (form == nullptr) return CLR_INVALID;
+  const PixelView view = LockPixels(form->Surface()->Handle());
+  if (!view.valid || x < 0 || y < 0 || x >= view.width || y >= view.height) return CLR_INVALID;
+  return ColorRefFromPixel(view.pixels[static_cast<size_t>(y) * static_cast<size_t>(view.width) +
+                                       static_cast<size_t>(x)]);
+}
+
+void THeadlessBackend::SaveWindow(TForm* form, const std::string& path) const {
+  if (form != nullptr) form->Surface()->SaveToFile(path);
+}
+
+int THeadlessBackend::MessageBox(TForm* owner, const std::string& text, const std::string& caption,
+                                 unsigned buttons) {
+  boxes_.push_back({text, caption, buttons, owner != nullptr ? owner->Name() : std::string()});
+  // Lines of a box may be separated by a lone carriage return; print them as lines.
+  std::string shown = text;
+  for (char& ch : shown) {
+    if (ch == '\r') ch = '\n';
+  }
+  std::printf("[message box] %s\n%s\n", caption.c_str(), shown.c_str());
+  std::fflush(stdout);
+  return DefaultButtonId(buttons);
+}
+
+}  // namespace vel
