@@ -66,8 +66,9 @@ std::unique_ptr<THostBackend> CreateBackend(const std::string& name) {
     }
     return nullptr;
   }
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const TBackendEntry& a, const TBackendEntry& b) { return a.priority > b.priority; });
+  std::stable_sort(entries.begin(), entries.end(), [](const TBackendEntry& a, const TBackendEntry& b) {
+    return a.priority > b.priority;
+  });
   for (const TBackendEntry& e : entries) {
     if (std::unique_ptr<THostBackend> backend = e.factory()) return backend;
   }

@@ -18,7 +18,8 @@ void TControl::SetParent(TForm* parent) {
   if (parent == parent_) return;
   if (parent_ != nullptr) parent_->RemoveControl(this);
   parent_ = nullptr;
-  if (parent != nullptr && !ComponentState().Contains(csDestroying)) {
+  if (parent != nullptr && !ComponentState().Contains(csDestroying) &&
+      !parent->ComponentState().Contains(csDestroying)) {
     parent_ = parent;
     parent->AddControl(this);
     parent->AttachContext(context_);
@@ -86,21 +87,21 @@ void TControl::Invalidate() {
 }
 
 TPoint TControl::ScreenToClient(TPoint p) const {
-  int32_t ox = left_, oy = top_;
+  int64_t ox = left_, oy = top_;
   if (parent_ != nullptr) {
     ox += parent_->Left();
     oy += parent_->Top();
   }
-  return {p.X - ox, p.Y - oy};
+  return {ClampInt32(p.X - ox), ClampInt32(p.Y - oy)};
 }
 
 TPoint TControl::ClientToScreen(TPoint p) const {
-  int32_t ox = left_, oy = top_;
+  int64_t ox = left_, oy = top_;
   if (parent_ != nullptr) {
     ox += parent_->Left();
     oy += parent_->Top();
   }
-  return {p.X + ox, p.Y + oy};
+  return {ClampInt32(p.X + ox), ClampInt32(p.Y + oy)};
 }
 
 TCanvas* TControl::Canvas() {

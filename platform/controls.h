@@ -28,6 +28,12 @@ struct TPoint {
   bool operator==(const TPoint&) const = default;
 };
 
+// Coordinates are computed in 64 bits and saturated back, so that extreme
+// positions and sizes never overflow.
+constexpr int32_t ClampInt32(int64_t v) {
+  return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
+}
+
 using TCursor = int32_t;
 constexpr TCursor crDefault = 0;
 
@@ -63,7 +69,13 @@ class TControl : public TComponent {
   // alignment gives it.
   void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
   // The control's rectangle in its form's client pixels.
-  TRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+  TRect BoundsRect() const {
+    return {left_, top_, ClampInt32(int64_t{left_} + width_), ClampInt32(int64_t{top_} + height_)};
+  }
+  // Whether a point in the form's client pixels lies on the control.
+  bool ContainsPoint(int32_t x, int32_t y) const {
+    return x >= left_ && y >= top_ && int64_t{x} - left_ < width_ && int64_t{y} - top_ < height_;
+  }
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool v);

@@ -36,7 +36,7 @@ class TEvent {
     requires std::derived_from<C, M>
   TEvent(C* object, void (M::*method)(Args...)) {
     if (object == nullptr || method == nullptr) return;
-    data_ = static_cast<void*>(object);
+    data_ = const_cast<void*>(static_cast<const void*>(object));
     fn_ = std::make_shared<const Handler>(
         [object, method](Args... args) { (object->*method)(std::forward<Args>(args)...); });
   }
@@ -45,7 +45,7 @@ class TEvent {
     requires std::derived_from<C, M>
   TEvent(C* object, void (M::*method)(Args...) const) {
     if (object == nullptr || method == nullptr) return;
-    data_ = static_cast<void*>(object);
+    data_ = const_cast<void*>(static_cast<const void*>(object));
     fn_ = std::make_shared<const Handler>(
         [object, method](Args... args) { (object->*method)(std::forward<Args>(args)...); });
   }

@@ -15,11 +15,6 @@ bool Overlap(const TRect& a, const TRect& b) {
   return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
-bool Inside(const TControl* c, int32_t x, int32_t y) {
-  return x >= c->Left() && y >= c->Top() && x - c->Left() < c->Width() &&
-         y - c->Top() < c->Height();
-}
-
 }  // namespace
 
 TForm::TForm(TComponent* AOwner) : TComponent(AOwner) {
@@ -137,31 +132,32 @@ void TForm::ControlChanged(TControl* /*c*/) {
 void TForm::Realign() {
   if (aligning_) return;
   aligning_ = true;
-  int32_t l = 0, t = 0, r = clientWidth_, b = clientHeight_;
+  int64_t l = 0, t = 0, r = clientWidth_, b = clientHeight_;
   for (TAlign kind : {alTop, alBottom, alLeft, alRight, alClient}) {
     for (size_t i = 0; i < controls_.size(); ++i) {
       TControl* c = controls_[i];
       if (c->align_ != kind || !c->visible_) continue;
-      const int32_t w = std::max(r - l, 0), h = std::max(b - t, 0);
+      const int32_t w = ClampInt32(std::max<int64_t>(r - l, 0));
+      const int32_t h = ClampInt32(std::max<int64_t>(b - t, 0));
       switch (kind) {
         case alTop:
-          c->SetBounds(l, t, w, c->height_);
+          c->SetBounds(ClampInt32(l), ClampInt32(t), w, c->height_);
           t += c->height_;
           break;
         case alBottom:
-          c->SetBounds(l, b - c->height_, w, c->height_);
+          c->SetBounds(ClampInt32(l), ClampInt32(b - c->height_), w, c->height_);
           b -= c->height_;
           break;
         case alLeft:
-          c->SetBounds(l, t, c->width_, h);
+          c->SetBounds(ClampInt32(l), ClampInt32(t), c->width_, h);
           l += c->width_;
           break;
         case alRight:
-          c->SetBounds(r - c->width_, t, c->width_, h);
+          c->SetBounds(ClampInt32(r - c->width_), ClampInt32(t), c->width_, h);
           r -= c->width_;
           break;
         default:
-          c->SetBounds(l, t, w, h);
+          c->SetBounds(ClampInt32(l), ClampInt32(t), w, h);
           break;
       }
     }
@@ -264,7 +260,7 @@ void TForm::PaintPending() {
 TControl* TForm::ControlAtPos(int32_t x, int32_t y) const {
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
     TControl* c = *it;
-    if (c->visible_ && c->enabled_ && Inside(c, x, y)) return c;
+    if (c->visible_ && c->enabled_ && c->ContainsPoint(x, y)) return c;
   }
   return nullptr;
 }
@@ -277,29 +273,33 @@ void TForm::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x,
   TControl* c = RouteTarget(x, y);
   if (c == nullptr) return;
   capture_ = c;
-  c->MouseDown(button, shift, x - c->left_, y - c->top_);
+  c->MouseDown(button, shift, ClampInt32(int64_t{x} - c->left_), ClampInt32(int64_t{y} - c->top_));
 }
 
 void TForm::DispatchMouseMove(TShiftState shift, int32_t x, int32_t y) {
   TControl* c = RouteTarget(x, y);
-  if (c != nullptr) c->MouseMove(shift, x - c->left_, y - c->top_);
+  if (c != nullptr)
+    c->MouseMove(shift, ClampInt32(int64_t{x} - c->left_), ClampInt32(int64_t{y} - c->top_));
 }
 
 void TForm::DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
   TControl* c = capture_;
   if (c == nullptr) {
     c = ControlAtPos(x, y);
-    if (c != nullptr) c->MouseUp(button, shift, x - c->left_, y - c->top_);
+    if (c != nullptr) {
+      c->MouseUp(button, shift, ClampInt32(int64_t{x} - c->left_),
+                 ClampInt32(int64_t{y} - c->top_));
+    }
     return;
   }
   capture_ = nullptr;
   TComponentRef<TForm> self = Ref<TForm>();
   TComponentRef<TControl> pressed = c->Ref<TControl>();
-  c->MouseUp(button, shift, x - c->left_, y - c->top_);
+  c->MouseUp(button, shift, ClampInt32(int64_t{x} - c->left_), ClampInt32(int64_t{y} - c->top_));
   // The handler may have destroyed the control or this form.
   c = pressed.Get();
   if (!self || c == nullptr || c->parent_ != this) return;
-  if (button == mbLeft && c->visible_ && c->enabled_ && Inside(c, x, y)) c->Click();
+  if (button == mbLeft && c->visible_ && c->enabled_ && c->ContainsPoint(x, y)) c->Click();
 }
 
 }  // namespace vel

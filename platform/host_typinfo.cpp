@@ -150,6 +150,8 @@ TPropInfo ControlParentShowHintProp() {
                      true);
 }
 
-TPropInfo ControlOnClickProp() { return MakeEventProp("OnClick", "TNotifyEvent", &TControl::OnClick); }
+TPropInfo ControlOnClickProp() {
+  return MakeEventProp("OnClick", "TNotifyEvent", &TControl::OnClick);
+}
 
 }  // namespace vel

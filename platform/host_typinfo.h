@@ -11,7 +11,8 @@ const TClassInfo* RegisterComponentClass();       // Name, Tag
 const TClassInfo* RegisterControlClass();         // + Left, Top, Width, Height, Cursor, Hint
 const TClassInfo* RegisterGraphicControlClass();  // the same 8
 const TClassInfo* RegisterTimerClass();           // + Enabled, Interval, OnTimer
-const TClassInfo* RegisterFormClass();  // + Left, Top, Caption, ClientHeight, ClientWidth, Color, ShowHint, OnClose
+// + Left, Top, Caption, ClientHeight, ClientWidth, Color, ShowHint, OnClose
+const TClassInfo* RegisterFormClass();
 // All of the above; the application calls it when it starts.
 void RegisterHostClasses();
 

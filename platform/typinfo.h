@@ -15,7 +15,17 @@ namespace vel {
 
 class TComponent;
 
-enum TTypeKind { tkInteger, tkCardinal, tkSingle, tkBoolean, tkColor, tkEnum, tkString, tkClass, tkMethod };
+enum TTypeKind {
+  tkInteger,
+  tkCardinal,
+  tkSingle,
+  tkBoolean,
+  tkColor,
+  tkEnum,
+  tkString,
+  tkClass,
+  tkMethod,
+};
 
 // A property value: integers, cardinals, colours, enumerations and class
 // references as int64; Single as double; Boolean; strings (and the handler
@@ -60,7 +70,7 @@ enum TStoredRule {
 struct TPropInfo {
   std::string Name;
   TTypeKind Kind = tkInteger;
-  std::string TypeName;                // "Integer", "Cardinal", "TColor", "TAlign", "TNotifyEvent", ...
+  std::string TypeName;                // "Integer", "Cardinal", "TColor", "TAlign", ...
   std::vector<std::string> EnumNames;  // tkEnum: the names of values 0, 1, ...
   // Reads the value; a component of another class reads as int64 0.
   std::function<TPropValue(const TComponent*)> Get;

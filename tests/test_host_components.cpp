@@ -20,12 +20,13 @@ class Probe : public TComponent {
   Probe(TComponent* owner, std::string tag, std::vector<std::string>* log)
       : TComponent(owner), tag_(std::move(tag)), log_(log) {}
   ~Probe() override { log_->push_back("~" + tag_); }
-  std::vector<std::pair<TComponent*, TOperation>> notes;
+  // Identity (address) of the component and the operation.
+  std::vector<std::pair<uintptr_t, TOperation>> notes;
   TComponent* destroyOnNotice = nullptr;
 
  protected:
   void Notification(TComponent* c, TOperation op) override {
-    notes.emplace_back(c, op);
+    notes.emplace_back(reinterpret_cast<uintptr_t>(c), op);
     if (op == opRemove && destroyOnNotice != nullptr) {
       TComponent* victim = destroyOnNotice;
       destroyOnNotice = nullptr;
@@ -89,14 +90,18 @@ TEST_F(Components, EarlyDestroyedComponentLeavesOwnerList) {
   auto* root = new Probe(nullptr, "root", &log);
   auto* a = new Probe(root, "a", &log);
   auto* b = new Probe(root, "b", &log);
+  ASSERT_EQ(root->notes.size(), 2u);
+  const uintptr_t aId = root->notes[0].first;  // recorded at a's insertion
+  EXPECT_EQ(root->notes[1].first, reinterpret_cast<uintptr_t>(static_cast<TComponent*>(b)));
+  EXPECT_EQ(root->notes[1].second, opInsert);
   delete a;
   ASSERT_EQ(root->ComponentCount(), 1);
   EXPECT_EQ(root->Components(0), b);
   EXPECT_EQ(b->ComponentIndex(), 0);
   // The owner hears of the insertion and of the removal.
   ASSERT_EQ(root->notes.size(), 3u);
-  EXPECT_EQ(root->notes[0], std::make_pair(static_cast<TComponent*>(a), opInsert));
-  EXPECT_EQ(root->notes[2], std::make_pair(static_cast<TComponent*>(a), opRemove));
+  EXPECT_EQ(root->notes[0], std::make_pair(aId, opInsert));
+  EXPECT_EQ(root->notes[2], std::make_pair(aId, opRemove));
   delete root;  // would free `a` twice if it were still listed
   EXPECT_EQ(log, (std::vector<std::string>{"~a", "~root", "~b"}));
 }
@@ -111,10 +116,11 @@ TEST_F(Components, FreeNotificationReachesSubscribersOnceAndEndsOnBothSides) {
   subject->FreeNotification(late);  // a second subscription is the same one
   subject->FreeNotification(removed);
   subject->RemoveFreeNotification(removed);
+  const auto subjectId = reinterpret_cast<uintptr_t>(static_cast<TComponent*>(subject));
   delete early;  // must be dropped from the subject's list
   delete subject;
   ASSERT_EQ(late->notes.size(), 1u);
-  EXPECT_EQ(late->notes[0].first, static_cast<TComponent*>(subject));
+  EXPECT_EQ(late->notes[0].first, subjectId);
   EXPECT_EQ(late->notes[0].second, opRemove);
   EXPECT_TRUE(removed->notes.empty());
   delete late;

@@ -3,6 +3,7 @@
 // screen coordinates, presentation and resource cleanup.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -395,4 +396,28 @@ TEST_F(Forms, WindowSavesToAnImageFile) {
   ASSERT_EQ(loaded.Height(), 80);
   EXPECT_EQ(loaded.Canvas()->GetPixel(10, 20), ColorToRGB(clRed));
   EXPECT_EQ(loaded.Canvas()->GetPixel(9, 20), ColorToRGB(kFormColor));
+}
+
+// Extreme positions and sizes saturate instead of overflowing (UBSan checks).
+TEST_F(Forms, ExtremeCoordinatesStaySafe) {
+  constexpr int32_t kMax = INT32_MAX, kMin = INT32_MIN;
+  form->SetPosition(kMax - 3, kMin + 3);
+  Box* far = MakeBox("Far", {0, 0, 10, 10}, clRed);
+  far->SetBounds(kMax - 5, kMin, kMax, kMax);
+  EXPECT_EQ(far->BoundsRect().Right, kMax);
+  EXPECT_EQ(far->ClientToScreen({kMax, kMin}), (TPoint{kMax, kMin}));
+  EXPECT_EQ(far->ScreenToClient({kMin, kMax}), (TPoint{kMin, kMax}));
+  form->Show();
+  host->MouseDown(form, mbLeft, {}, kMax, kMin);
+  host->MouseMove(form, {}, kMin, kMax);
+  host->MouseUp(form, mbLeft, {}, kMax, kMax);
+  Box* tall1 = MakeBox("Tall1", {0, 0, 10, kMax}, clBlue);
+  Box* tall2 = MakeBox("Tall2", {0, 0, 10, kMax}, clBlue);
+  tall1->SetAlign(alTop);
+  tall2->SetAlign(alTop);
+  tall2->Canvas()->FillRect({kMin, kMin, kMax, kMax});
+  Application().ProcessMessages();
+  EXPECT_EQ(tall2->Top(), kMax);
+  EXPECT_EQ(far->ContainsPoint(kMax - 5, kMin), true);
+  EXPECT_EQ(far->ContainsPoint(kMax - 6, kMin), false);
 }

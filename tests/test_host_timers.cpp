@@ -78,7 +78,7 @@ TEST_F(Timers, IntervalChangeRestartsThePeriod) {
   TTimer* t = Logged("a", 100);
   host->Advance(130);
   t->SetInterval(250);  // at 130: next at 380
-  host->Advance(400);
+  host->Advance(500);
   EXPECT_EQ(fires, (Fires{{"a", 100}, {"a", 380}, {"a", 630}}));
   t->SetInterval(0);
   EXPECT_FALSE(t->Running());
@@ -112,9 +112,10 @@ TEST_F(Timers, HandlerMayDestroyItsOwnTimer) {
 TEST_F(Timers, HandlerMayDestroyAnotherTimerDueAtTheSameTime) {
   TTimer* a = Logged("a", 50);
   TTimer* b = Logged("b", 50);
-  a->OnTimer = [this, b](TObject*) {
+  a->OnTimer = [this, &b](TObject*) {
     fires.emplace_back("a", host->ClockMs());
     delete b;
+    b = nullptr;
   };
   host->Advance(100);
   EXPECT_EQ(fires, (Fires{{"a", 50}, {"a", 100}}));

@@ -58,7 +58,7 @@ bool THeadlessBackend::WaitEvents(int64_t timeoutMs) {
 void THeadlessBackend::MouseDown(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
                                  int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {form->Left() + x, form->Top() + y};
+  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
   held_.Include(ButtonFlag(button));
   form->DispatchMouseDown(button, shift | held_, x, y);
 }
@@ -66,14 +66,14 @@ void THeadlessBackend::MouseDown(TForm* form, TMouseButton button, TShiftState s
 void THeadlessBackend::MouseUp(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
                                int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {form->Left() + x, form->Top() + y};
+  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
   held_.Exclude(ButtonFlag(button));
   form->DispatchMouseUp(button, shift | held_, x, y);
 }
 
 void THeadlessBackend::MouseMove(TForm* form, TShiftState shift, int32_t x, int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {form->Left() + x, form->Top() + y};
+  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
   form->DispatchMouseMove(shift | held_, x, y);
 }
 
@@ -93,9 +93,12 @@ int THeadlessBackend::MessageBox(TForm* owner, const std::string& text, const st
                                  unsigned buttons) {
   boxes_.push_back({text, caption, buttons, owner != nullptr ? owner->Name() : std::string()});
   // Lines of a box may be separated by a lone carriage return; print them as lines.
-  std::string shown = text;
-  for (char& ch : shown) {
-    if (ch == '\r') ch = '\n';
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r')
+      shown += text[i];
+    else if (i + 1 >= text.size() || text[i + 1] != '\n')
+      shown += '\n';
   }
   std::printf("[message box] %s\n%s\n", caption.c_str(), shown.c_str());
   std::fflush(stdout);
