@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/graphics.h"
+#include "platform/typinfo.h"
 #include "velscene/figure.h"
 
 using namespace vel;
@@ -433,4 +436,136 @@ TEST(FigurePosition, SettersStoreWhileUnplaced) {
   EXPECT_EQ(f.X(), 3.5f);
   EXPECT_EQ(f.Y(), -2.25f);
   EXPECT_EQ(f.Z(), 1.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Published properties
+// ---------------------------------------------------------------------------
+namespace {
+
+const TClassInfo* FigureInfo() {
+  RegisterAniFigureClass();
+  return FindClassInfo("TAniFigure");
+}
+
+}  // namespace
+
+TEST(FigureProperties, NamesInDeclarationOrderAfterTheBase) {
+  const TClassInfo* info = FigureInfo();
+  ASSERT_NE(info, nullptr);
+  std::vector<std::string> names;
+  for (const TPropInfo* p : GetPropList(info)) names.push_back(p->Name);
+  const std::vector<std::string> expected = {
+      "Name",        "Tag",          "Frame",    "X",          "Y",              "Z",
+      "Width",       "Height",       "CenterX",  "CenterY",    "Speed",          "Shadow",
+      "ShadowRadius", "Enabled",     "Visible",  "About",      "HighlightColor", "Highlighted",
+      "AutoHighlight", "Passable",   "Radius",   "Transparent", "OnClick",       "OnMouseOver",
+      "OnCollide",   "OnArrival"};
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(FindPropInfo(info, "OnCollide")->TypeName, "TCollideEvent");
+  EXPECT_EQ(FindPropInfo(info, "OnCollide")->Kind, tkMethod);
+  EXPECT_EQ(FindPropInfo(info, "About")->Kind, tkClass);
+  EXPECT_EQ(FindPropInfo(info, "HighlightColor")->Kind, tkColor);
+  EXPECT_EQ(FindPropInfo(info, "X")->Kind, tkSingle);
+  // No stream defaults: every data property of a new figure is written.
+  TAniFigure f(nullptr);
+  for (const char* n : {"Frame", "X", "Width", "Speed", "Shadow", "HighlightColor", "Transparent"})
+    EXPECT_TRUE(IsStoredProp(&f, FindPropInfo(info, n))) << n;
+  EXPECT_FALSE(IsStoredProp(&f, FindPropInfo(info, "About")));
+}
+
+TEST(FigureProperties, FactoryMakesAnOwnedFigure) {
+  const TClassInfo* info = FigureInfo();
+  TComponent owner(nullptr);
+  TComponent* c = info->Create(&owner);
+  ASSERT_NE(c, nullptr);
+  EXPECT_STREQ(c->ClassName(), "TAniFigure");
+  EXPECT_EQ(c->Owner(), &owner);
+  EXPECT_EQ(std::get<int64_t>(GetPropValue(c, FindPropInfo(info, "Width"))), 96);
+}
+
+TEST(FigureProperties, SettersRunThroughTheMetadata) {
+  const TClassInfo* info = FigureInfo();
+  TAniFigure f(nullptr);
+  auto set = [&](const char* n, TPropValue v) { return SetPropValue(&f, FindPropInfo(info, n), v); };
+  auto get = [&](const char* n) { return GetPropValue(&f, FindPropInfo(info, n)); };
+
+  EXPECT_TRUE(set("X", 2.5));
+  EXPECT_TRUE(set("Y", int64_t{-3}));
+  EXPECT_TRUE(set("Z", 0.75));
+  EXPECT_EQ(f.X(), 2.5f);
+  EXPECT_EQ(f.Y(), -3.0f);
+  EXPECT_EQ(f.Z(), 0.75f);
+  EXPECT_DOUBLE_EQ(std::get<double>(get("X")), 2.5);
+
+  // Frame goes through SetCurrentFrame: a valid number stops the script,
+  // 300 is refused by the setter, a negative number by the conversion.
+  f.SetScript(1, {3, 4});
+  f.PlayScript(1, true);
+  EXPECT_TRUE(set("Frame", int64_t{300}));
+  EXPECT_EQ(f.Frame(), 1u);
+  EXPECT_EQ(f.PlayingScript(), 1);
+  EXPECT_FALSE(set("Frame", int64_t{-1}));
+  EXPECT_TRUE(set("Frame", int64_t{12}));
+  EXPECT_EQ(f.Frame(), 12u);
+  EXPECT_EQ(f.PlayingScript(), 0);
+  EXPECT_EQ(std::get<int64_t>(get("Frame")), 12);
+
+  // Plain fields are written directly, with range checks on the way in.
+  EXPECT_TRUE(set("Width", int64_t{64}));
+  EXPECT_EQ(f.Width, 64u);
+  EXPECT_EQ(f.CenterX, 48);
+  EXPECT_FALSE(set("Width", int64_t{-1}));
+  EXPECT_EQ(f.Width, 64u);
+  EXPECT_TRUE(set("CenterY", int64_t{-7}));
+  EXPECT_EQ(f.CenterY, -7);
+  EXPECT_TRUE(set("Speed", 0.125));
+  EXPECT_EQ(f.Speed, 0.125f);
+  EXPECT_TRUE(set("Visible", false));
+  EXPECT_FALSE(f.Visible);
+  EXPECT_TRUE(set("Transparent", true));
+  EXPECT_TRUE(f.Transparent);
+  EXPECT_EQ(std::get<bool>(get("Transparent")), true);
+  EXPECT_TRUE(set("Radius", 1.5));
+  EXPECT_EQ(std::get<double>(get("Radius")), 1.5);
+  EXPECT_FALSE(set("Shadow", std::string("yes")));
+  EXPECT_FALSE(f.Shadow);
+  // The About pseudo-property holds nothing.
+  EXPECT_FALSE(set("About", int64_t{1}));
+  EXPECT_EQ(f.About, nullptr);
+}
+
+TEST(FigureProperties, HighlightColorThroughTheMetadataRebuildsOutlines) {
+  const TClassInfo* info = FigureInfo();
+  TBitmap bmp;
+  Paint(bmp, 3, 3, 0x00FF00, 1, 1, 0xFF0000);
+  TAniFigure f(nullptr);
+  f.SetFrame(1, &bmp);
+  ASSERT_TRUE(SetPropValue(&f, FindPropInfo(info, "HighlightColor"), int64_t{clLime}));
+  EXPECT_EQ(f.HighlightColor(), clLime);
+  uint32_t colour = 0;
+  EXPECT_EQ(CountColoured(f.Highlight(1), &colour), 4);
+  EXPECT_EQ(colour, 0x00FF00u);
+}
+
+TEST(FigureProperties, EventsBindByHandlerName) {
+  const TClassInfo* info = FigureInfo();
+  TAniFigure f(nullptr);
+  TObject* clicked = nullptr;
+  int code = 0;
+  TMethodTable table;
+  table.Add("FigureClick", TNotifyEvent([&](TObject* s) { clicked = s; }));
+  table.Add("FigureCollide", TCollideEvent([&](TObject*, TObject*, int32_t c) { code = c; }));
+  EXPECT_TRUE(SetMethodProp(&f, FindPropInfo(info, "OnClick"), "FigureClick", &table));
+  EXPECT_TRUE(SetMethodProp(&f, FindPropInfo(info, "OnCollide"), "FigureCollide", &table));
+  // A handler of another event type is not bound.
+  EXPECT_FALSE(SetMethodProp(&f, FindPropInfo(info, "OnArrival"), "FigureCollide", &table));
+  EXPECT_FALSE(f.OnArrival.Assigned());
+  EXPECT_EQ(GetMethodName(&f, FindPropInfo(info, "OnClick")), "FigureClick");
+  f.OnClick(&f);
+  f.OnCollide(nullptr, nullptr, 2);
+  EXPECT_EQ(clicked, &f);
+  EXPECT_EQ(code, 2);
+  EXPECT_TRUE(SetMethodProp(&f, FindPropInfo(info, "OnClick"), "", &table));
+  EXPECT_FALSE(f.OnClick.Assigned());
 }

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
+#include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/graphics.h"
+#include "platform/typinfo.h"
 #include "velscene/map.h"
 
 using namespace vel;
@@ -289,4 +292,35 @@ TEST(MapTiles, DestroyingTheMapReleasesEveryTile) {
     EXPECT_EQ(LiveObjectCount(), base + 127);
   }
   EXPECT_EQ(LiveObjectCount(), base);
+}
+
+// ---------------------------------------------------------------------------
+// Published properties
+// ---------------------------------------------------------------------------
+TEST(MapProperties, NamesAndSettersThroughTheMetadata) {
+  RegisterAniMapClass();
+  const TClassInfo* info = FindClassInfo("TAniMap");
+  ASSERT_NE(info, nullptr);
+  std::vector<std::string> names;
+  for (const TPropInfo* p : GetPropList(info)) names.push_back(p->Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tag", "Width", "Height", "About"}));
+
+  TComponent owner(nullptr);
+  auto* m = dynamic_cast<TAniMap*>(info->Create(&owner));
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->Owner(), &owner);
+  m->SetGridTile(1, 1, 5);
+  const TPropInfo* width = FindPropInfo(info, "Width");
+  EXPECT_TRUE(IsStoredProp(m, width));
+  // Loading a window writes the sizes through the setters: a fresh grid.
+  EXPECT_TRUE(SetPropValue(m, width, int64_t{10}));
+  EXPECT_EQ(m->GetGridTile(1, 1), 0);
+  EXPECT_TRUE(SetPropValue(m, FindPropInfo(info, "Height"), int64_t{4}));
+  EXPECT_TRUE(SetPropValue(m, width, int64_t{6}));
+  EXPECT_EQ(m->CellBytes(), 48u);
+  EXPECT_EQ(std::get<int64_t>(GetPropValue(m, width)), 6);
+  EXPECT_FALSE(SetPropValue(m, width, int64_t{-1}));
+  EXPECT_FALSE(SetPropValue(m, width, int64_t{0x100000000}));
+  EXPECT_EQ(m->Width(), 6u);
+  EXPECT_FALSE(IsStoredProp(m, FindPropInfo(info, "About")));
 }
