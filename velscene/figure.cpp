@@ -92,18 +92,18 @@ void TAniFigure::SetHighlightColor(TColor Value) {
 }
 
 void TAniFigure::SetScript(int32_t ScriptNumber, std::span<const int32_t> Frames) {
-  if (ScriptNumber < 1 || ScriptNumber > kMaxScripts) return;
+  if (ScriptNumber < 1 || ScriptNumber > kScriptCount) return;
   TAniScript& s = FScripts[ScriptNumber];
   uint32_t count = 0;
   for (int32_t v : Frames) {
-    if (count == kMaxScriptLength) break;
+    if (count == kScriptLength) break;
     if (ValidFrame(v)) s.Frames[count++] = uint8_t(v);
   }
   s.Count = count;
 }
 
 void TAniFigure::PlayScript(int32_t ScriptNumber, bool Loop) {
-  FScript = ScriptNumber > kMaxScripts ? 0 : ScriptNumber;
+  FScript = ScriptNumber > kScriptCount ? 0 : ScriptNumber;
   FScriptPos = 0;
   FLoop = Loop;
 }
@@ -127,7 +127,7 @@ void TAniFigure::SetZ(float Value) {
 }
 
 const TAniScript* TAniFigure::Script(int32_t n) const {
-  return n >= 1 && n <= kMaxScripts ? &FScripts[n] : nullptr;
+  return n >= 1 && n <= kScriptCount ? &FScripts[n] : nullptr;
 }
 
 HBITMAP TAniFigure::Image(int32_t n) const { return ValidFrame(n) ? FImages[n] : HBITMAP{}; }

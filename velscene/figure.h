@@ -20,14 +20,14 @@ class TAbout;
 using TCollideEvent = TEvent<TObject* /*Sender*/, TObject* /*Collider*/, int32_t /*CollisionTye*/>;
 
 constexpr int32_t kMaxFrames = 255;       // frame numbers 1..255
-constexpr int32_t kMaxScripts = 64;       // script numbers 1..64
-constexpr uint32_t kMaxScriptLength = 64;  // frames per script
+constexpr int32_t kScriptCount = 64;       // script numbers 1..64
+constexpr uint32_t kScriptLength = 64;  // frames per script
 
 // One frame script: Count frame numbers in playing order. Frames[0] holds
 // position 1; positions above Count keep stale values and are never read.
 struct TAniScript {
   uint32_t Count = 0;
-  uint8_t Frames[kMaxScriptLength] = {};
+  uint8_t Frames[kScriptLength] = {};
 };
 
 class TAniFigure : public TComponent {
@@ -106,7 +106,7 @@ class TAniFigure : public TComponent {
   HBITMAP FMasks[kMaxFrames + 1] = {};
   HBITMAP FHighlights[kMaxFrames + 1] = {};
   HBITMAP FHighlightMasks[kMaxFrames + 1] = {};
-  TAniScript FScripts[kMaxScripts + 1] = {};  // index 0 unused
+  TAniScript FScripts[kScriptCount + 1] = {};  // index 0 unused
   int32_t FScript = 0;
   uint32_t FScriptPos = 0;
   bool FLoop = false;
