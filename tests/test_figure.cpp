@@ -7,9 +7,12 @@
 #include <variant>
 #include <vector>
 
+#include "platform/application.h"
+#include "platform/forms.h"
 #include "platform/graphics.h"
 #include "platform/typinfo.h"
 #include "velscene/figure.h"
+#include "velscene/view.h"
 
 using namespace vel;
 
@@ -436,6 +439,74 @@ TEST(FigurePosition, SettersStoreWhileUnplaced) {
   EXPECT_EQ(f.X(), 3.5f);
   EXPECT_EQ(f.Y(), -2.25f);
   EXPECT_EQ(f.Z(), 1.0f);
+}
+
+namespace {
+
+// A headless form holding a view, for figures that need placing.
+class PlacedFigure : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application().SelectBackend("headless");
+    form = new TForm(nullptr);
+    form->SetClientSize(200, 150);
+    view = new TAniView(form);
+    view->SetParent(form);
+    view->SetBounds(0, 0, 200, 150);
+  }
+  void TearDown() override { delete form; }
+  TForm* form = nullptr;
+  TAniView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PlacedFigure, PositionSettersAreRefusedWhilePlaced) {
+  TAniFigure* fig = new TAniFigure(form);
+  fig->SetX(2.0f);
+  fig->SetY(3.0f);
+  fig->SetZ(0.5f);
+  view->AddFigure(fig);
+  ASSERT_GT(fig->Slot(), 0);
+  EXPECT_EQ(fig->View(), view);
+  fig->SetX(7.0f);
+  fig->SetY(8.0f);
+  fig->SetZ(9.0f);
+  EXPECT_EQ(fig->X(), 2.0f);
+  EXPECT_EQ(fig->Y(), 3.0f);
+  EXPECT_EQ(fig->Z(), 0.5f);
+  // Through the metadata too: the setter is the same.
+  RegisterAniFigureClass();
+  const TClassInfo* info = FindClassInfo("TAniFigure");
+  SetPropValue(fig, FindPropInfo(info, "X"), 5.0);
+  EXPECT_EQ(fig->X(), 2.0f);
+  view->RemoveFigure(fig);
+  EXPECT_EQ(fig->Slot(), 0);
+  EXPECT_EQ(fig->X(), 2.0f);  // keeps its last position
+  fig->SetX(7.0f);
+  EXPECT_EQ(fig->X(), 7.0f);
+}
+
+TEST_F(PlacedFigure, DestroyingAPlacedFigureUnlinksItFirst) {
+  TBitmap bmp;
+  Paint(bmp, 3, 3, 0x00FF00, 1, 1, 0xFF0000);
+  const uint32_t base = LiveObjectCount();
+  TAniFigure* a = new TAniFigure(form);
+  TAniFigure* b = new TAniFigure(form);
+  a->SetFrame(1, &bmp);
+  view->AddFigure(a);
+  view->AddFigure(b);
+  const int32_t slotA = a->Slot();
+  ASSERT_GT(slotA, 0);
+  ASSERT_EQ(view->FigureAt(slotA), a);
+  delete a;
+  EXPECT_EQ(view->FigureAt(slotA), nullptr);
+  EXPECT_EQ(view->First(), b->Slot());
+  EXPECT_EQ(view->Last(), b->Slot());
+  EXPECT_EQ(LiveObjectCount(), base);
+  view->DrawFrame();  // the view never reaches the destroyed figure
+  // The owner's teardown of the view and the remaining figure, in either
+  // order, leaves nothing dangling (checked under ASan).
 }
 
 // ---------------------------------------------------------------------------
