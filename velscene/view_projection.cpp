@@ -1,0 +1,84 @@
+// Projection and placement: grid to background pixels (sums in extended
+// precision, one ties-to-even rounding), the figure placement rule, the
+// pixel-to-grid inverse, figure positioning, targets and the key figure.
+#include <cmath>
+
+#include "velscene/numeric.h"
+#include "velscene/view_walk.h"
+
+namespace vel {
+
+void TAniView::ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const {
+  const long double gx = ((static_cast<long double>(X) - Y) + 1.0L) * 24.0L;
+  const long double gy = (((static_cast<long double>(X) + Y) - 1.0L) - Z) * 12.0L;
+  PX = SaturateInt32(int64_t(FOriginX) + RoundEven(gx));
+  PY = SaturateInt32(int64_t(FOriginY) + RoundEven(gy));
+}
+
+void TAniView::PlaceEntry(TAniEntry& E, const TAniFigure& F, float X, float Y, float Z) const {
+  int32_t px, py;
+  ProjectPoint(X, Y, Z, px, py);
+  E.ScreenX = SaturateInt32(int64_t(px) - F.CenterX);
+  E.ScreenY = SaturateInt32(int64_t(py) - F.CenterY);
+  E.Depth = static_cast<float>(static_cast<long double>(X) + Y);
+}
+
+void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY) const {
+  ProjectPoint(X, Y, Z, SX, SY);
+}
+
+void TAniView::ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) const {
+  // The nearest extended values of 1/24 and 1/12; products and sums in extended.
+  constexpr long double kOne24th = 1.0L / 24.0L;
+  constexpr long double kOne12th = 1.0L / 12.0L;
+  const long double sx = static_cast<long double>(int64_t(X) - FOriginX - FScrollX);
+  const long double sy = static_cast<long double>(int64_t(Y) - FOriginY - FScrollY);
+  GridX = static_cast<float>((sx * kOne24th + sy * kOne12th) * 0.5L);
+  GridY = static_cast<float>(sy * kOne12th - GridX + 1.0L);
+}
+
+void TAniView::SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z) {
+  TAniFigure* F = Figure;
+  if (!F) return;
+  F->FX = X;
+  F->FY = Y;
+  F->FZ = Z;
+  if (F->FSlot == 0 || !OwnsFigure(F)) return;
+  TAniEntry& e = FEntries[F->FSlot];
+  PlaceEntry(e, *F, X, Y, Z);
+  e.Moving = 0;
+}
+
+void TAniView::MoveFigure(TAniFigure*& Figure, float X, float Y, float Z) {
+  TAniFigure* F = Figure;
+  if (!F || F->FSlot == 0 || !OwnsFigure(F)) return;
+  TAniEntry& e = FEntries[F->FSlot];
+  e.TargetX = X;
+  e.TargetY = Y;
+  e.TargetZ = Z;
+  e.Moving = -1;
+}
+
+void TAniView::SetKeyFigure(TAniFigure*& Figure) {
+  TAniFigure* F = Figure;
+  FKeyFigure = (F && OwnsFigure(F)) ? F->FSlot : 0;
+}
+
+void TAniView::ClearKeyFigure() {
+  FKeyFigure = 0;
+  FScrollX = 0;
+  FScrollY = 0;
+}
+
+void TAniView::CameraStep() {
+  if (FKeyFigure <= 0) return;
+  // A key slot that was freed or taken by a tile has no figure to follow.
+  TAniFigure* K = FigureAt(FKeyFigure);
+  if (!K) return;
+  const TAniEntry& e = FEntries[FKeyFigure];
+  // C++ integer division truncates toward zero, as the camera rule wants.
+  FScrollX = SaturateInt32((int64_t(Width()) - int64_t(K->Width)) / 2 - e.ScreenX);
+  FScrollY = SaturateInt32((int64_t(Height()) - int64_t(K->Height)) / 2 - e.ScreenY);
+}
+
+}  // namespace vel
