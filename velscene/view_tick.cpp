@@ -1,0 +1,103 @@
+// The frame tick: guard, clear, OnBeforeUpdate, scripts and motion (nearest
+// entry first), hover, depth sort, camera, background, entries,
+// OnAfterUpdate, present, OnAfterDisplay. One routine behind the timer and
+// DrawFrame; it allocates nothing.
+#include "platform/application.h"
+#include "velscene/view_walk.h"
+
+namespace vel {
+
+namespace {
+// Releases the re-entrancy guard on every way out, exceptions from handlers included.
+struct BusyGuard {
+  bool& Flag;
+  explicit BusyGuard(bool& flag) : Flag(flag) { Flag = true; }
+  ~BusyGuard() { Flag = false; }
+};
+constexpr int32_t kMaxScripts = 64;
+}  // namespace
+
+void TAniView::FrameTick(TObject*) { RunTick(); }
+
+void TAniView::DrawFrame() { RunTick(); }
+
+void TAniView::RunTick() {
+  if (FBusy) return;
+  BusyGuard guard(FBusy);
+
+  if (FBuffer) {
+    EnsureBackBrush();
+    const RECT all{0, 0, Width() + 1, Height() + 1};
+    FillRect(FBuffer->Canvas()->Handle(), &all, FBackBrush);
+  }
+  OnBeforeUpdate(this);
+
+  for (Walk w(*this, true); w.Current > 0; w.Advance()) {
+    TAniEntry& e = FEntries[w.Current];
+    if (e.IsFigure) {
+      TAniFigure* F = FigureOfEntry(e);
+      if (F && F->Visible && F->Enabled && F->FScript > 0) ScriptStep(*F);
+    }
+    if (e.Moving) MotionStep(w.Current, w);
+  }
+
+  if (Enabled()) HoverPass();
+  SortEntries();
+  CameraStep();
+
+  if (FBuffer) {
+    HDC buffer = FBuffer->Canvas()->Handle();
+    if (FBackground && !FBackground->Empty())
+      BitBlt(buffer, FScrollX, FScrollY, FBackground->Width(), FBackground->Height(),
+             FBackground->Canvas()->Handle(), 0, 0, SRCCOPY);
+    DrawEntries();
+    OnAfterUpdate(this);
+    BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), FBuffer->Canvas()->Handle(), 0, 0, SRCCOPY);
+  } else {
+    OnAfterUpdate(this);
+  }
+  OnAfterDisplay(this);
+}
+
+void TAniView::ScriptStep(TAniFigure& F) {
+  // Script numbers beyond the table stop playback instead of being read.
+  if (F.FScript > kMaxScripts) {
+    F.FScript = 0;
+    return;
+  }
+  const TAniScript& script = F.FScripts[F.FScript];
+  if (F.FScriptPos < script.Count) {
+    ++F.FScriptPos;
+  } else if (F.FLoop) {
+    F.FScriptPos = 1;
+  } else {
+    F.FScript = 0;  // stopped: the last frame shown stays
+    return;
+  }
+  // A looping script without frames has nothing to show; Frame keeps a valid number.
+  if (F.FScriptPos <= script.Count) F.FFrame = script.Frames[F.FScriptPos - 1];
+}
+
+void TAniView::HoverPass() {
+  const TPoint p = ScreenToClient(GetCursorPos());
+  bool searching = true, unfired = true;
+  for (Walk w(*this, true); w.Current > 0; w.Advance()) {
+    const TAniEntry& e = FEntries[w.Current];
+    TAniFigure* F = FigureOfEntry(e);
+    if (!F || !F->Visible || !F->Enabled) continue;
+    F->FHover = false;
+    if (!searching) continue;
+    const int64_t left = int64_t(e.ScreenX) + FScrollX, top = int64_t(e.ScreenY) + FScrollY;
+    if (p.X < left || p.X >= left + int64_t(F->Width) || p.Y < top || p.Y >= top + int64_t(F->Height)) continue;
+    if (F->AutoHighlight) {
+      F->FHover = true;
+      searching = false;
+    }
+    if (unfired) {
+      unfired = false;
+      F->OnMouseOver(F);
+    }
+  }
+}
+
+}  // namespace vel
