@@ -1,0 +1,200 @@
+// The motion step of one moving figure: the step toward the target with
+// arrival, then the figure, edge and cell stages that shorten it, the store,
+// the new screen position and OnCollide. Stored values are Single; every
+// expression is evaluated in double and rounded where it is stored.
+#include <cmath>
+#include <cstdlib>
+
+#include "velscene/imaging.h"
+#include "velscene/numeric.h"
+#include "velscene/view_walk.h"
+
+namespace vel {
+
+namespace {
+
+constexpr double kBackOff = 1.0 / 1024.0;  // exact in single precision
+constexpr float kWindowLow = -1.0f / 1024.0f;
+
+struct Vec {
+  float x, y, z;
+};
+
+bool Finite(float v) { return std::isfinite(v); }
+
+// P + s * t per component, rounded to single.
+Vec Along(const Vec& p, const Vec& s, float t) {
+  return {static_cast<float>(double(p.x) + double(s.x) * t), static_cast<float>(double(p.y) + double(s.y) * t),
+          static_cast<float>(double(p.z) + double(s.z) * t)};
+}
+
+Vec Diff(const Vec& n, const Vec& p) {
+  return {static_cast<float>(double(n.x) - p.x), static_cast<float>(double(n.y) - p.y),
+          static_cast<float>(double(n.z) - p.z)};
+}
+
+float Frac(float v) { return static_cast<float>(double(v) - std::trunc(double(v))); }
+
+}  // namespace
+
+void TAniView::MotionStep(int32_t S, Walk& W) {
+  TAniEntry& e = FEntries[S];
+  TAniFigure* F = FigureOfEntry(e);
+  if (!F) return;
+  const Vec P{F->FX, F->FY, F->FZ};
+  // Non-finite positions, targets or speeds cannot walk: the move ends quietly.
+  if (!Finite(P.x) || !Finite(P.y) || !Finite(P.z) || !Finite(e.TargetX) || !Finite(e.TargetY) ||
+      !Finite(e.TargetZ) || !Finite(F->Speed)) {
+    e.Moving = 0;
+    return;
+  }
+
+  // 1. Target step.
+  const Vec d = Diff({e.TargetX, e.TargetY, e.TargetZ}, P);
+  const float dist = static_cast<float>(std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z));
+  Vec N;
+  if (dist != 0 && dist > F->Speed) {
+    const double speed = F->Speed;
+    N = {static_cast<float>((speed * d.x) / dist + P.x), static_cast<float>((speed * d.y) / dist + P.y),
+         static_cast<float>((speed * d.z) / dist + P.z)};
+    if (!Finite(N.x) || !Finite(N.y) || !Finite(N.z)) {
+      e.Moving = 0;
+      return;
+    }
+  } else {
+    N = {e.TargetX, e.TargetY, e.TargetZ};
+    e.Moving = 0;
+    F->OnArrival(F);
+    // The handler may have removed or destroyed the figure: then nothing of
+    // it may be touched any more.
+    if (W.Detached || FEntries[S].Free || FigureOfEntry(FEntries[S]) != F) return;
+  }
+
+  int32_t code = 0;
+  TAniFigure* collider = nullptr;
+
+  // 3. Figure stage: swept circles in the ground plane against every other
+  // non-passable figure; the last hit in walk order wins.
+  if (!F->Passable) {
+    const Vec s = Diff(N, P);
+    for (int32_t g = FLast; g > 0; g = FEntries[g].Prev) {
+      if (g == S) continue;
+      TAniFigure* G = FigureOfEntry(FEntries[g]);
+      if (!G || G->Passable) continue;
+      const float a = static_cast<float>(double(s.x) * s.x + double(s.y) * s.y);
+      if (a <= 0) continue;
+      const double ox = double(P.x) - G->FX, oy = double(P.y) - G->FY;
+      const float b = static_cast<float>(2.0 * (ox * s.x + oy * s.y));
+      const double rr = double(F->Radius) + G->Radius;
+      const float c = static_cast<float>((ox * ox + oy * oy) - rr * rr);
+      const float disc = static_cast<float>(double(b) * b - 4.0 * a * c);
+      if (disc < 0) continue;
+      const float t = static_cast<float>((-double(b) - std::sqrt(double(disc))) / (2.0 * a));
+      if (t > kWindowLow && t < 1.0f) {
+        N = Along(P, s, t);
+        e.Moving = 0;
+        code = 1;
+        collider = G;
+      }
+    }
+  }
+
+  // 4. Edge stage: keep the figure on the centres of the border cells.
+  if (FGrid) {
+    const Vec s = Diff(N, P);
+    const double maxX = double(FMapWidth) - 1, maxY = double(FMapHeight) - 1;
+    float t = 1.0f;
+    // An axis without movement cannot be brought back along the step: ignored.
+    if (N.x < 0) {
+      if (s.x != 0) t = Min(t, static_cast<float>(-double(P.x) / s.x));
+    } else if (N.x > maxX) {
+      if (s.x != 0) t = Min(t, static_cast<float>(((double(FMapWidth) - P.x) - 1) / s.x));
+    }
+    if (N.y < 0) {
+      if (s.y != 0) t = Min(t, static_cast<float>(-double(P.y) / s.y));
+    } else if (N.y > maxY) {
+      if (s.y != 0) t = Min(t, static_cast<float>(((double(FMapHeight) - P.y) - 1) / s.y));
+    }
+    if (t < 1.0f) {
+      N = Along(P, s, t);
+      e.Moving = 0;
+      code = 3;
+      collider = nullptr;
+    }
+  }
+
+  // 5. Cell stage: the cells the path enters, in order, up to the end cell.
+  if (FGrid && !F->Passable) {
+    const Vec s = Diff(N, P);
+    if (!(s.x == 0 && s.y == 0)) {
+      int64_t cx = RoundEven(P.x), cy = RoundEven(P.y);
+      int64_t ex = RoundEven(N.x), ey = RoundEven(N.y);
+      const int64_t W64 = FMapWidth, H64 = FMapHeight;
+      const bool startInside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
+      // Cells outside the grid count as free. A step from far outside that
+      // would cross more cells than the map spans is not walked cell by cell.
+      const bool walkable = startInside || std::llabs(ex - cx) + std::llabs(ey - cy) <= W64 + H64 + 4;
+      if ((cx != ex || cy != ey) && walkable) {
+        int32_t dirX = 0, dirY = 0;
+        float offX = 0, offY = 0;
+        if (s.x > 0) {
+          dirX = 1;
+          offX = 0.5f;
+        } else if (s.x < 0) {
+          dirX = -1;
+          offX = -0.5f;
+          if (Frac(N.x) == 0.5f) --ex;
+        }
+        if (s.y > 0) {
+          dirY = 1;
+          offY = 0.5f;
+        } else if (s.y < 0) {
+          dirY = -1;
+          offY = -0.5f;
+          if (Frac(N.y) == 0.5f) --ey;
+        }
+        // Every iteration enters a new cell; this bound only guards against
+        // rounding keeping the walk from meeting its end cell.
+        int64_t budget = std::llabs(ex - cx) + std::llabs(ey - cy) + 4;
+        while (budget-- > 0) {
+          float tx = 2.0f, ty = 2.0f;
+          if (dirX != 0) tx = static_cast<float>(((double(cx) - P.x) + offX) / s.x);
+          if (dirY != 0) ty = static_cast<float>(((double(cy) - P.y) + offY) / s.y);
+          if (tx > 1 && ty > 1) break;
+          float t;
+          if (tx < ty) {
+            t = static_cast<float>(tx - kBackOff);
+            cx += dirX;
+          } else if (ty < tx) {
+            t = static_cast<float>(ty - kBackOff);
+            cy += dirY;
+          } else {
+            t = static_cast<float>(tx - kBackOff);
+            cx += dirX;
+            cy += dirY;
+          }
+          const bool inside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
+          if (inside && FGrid[(size_t(cy) * FMapWidth + size_t(cx)) * 2 + 1] != 0) {
+            N = Along(P, s, t);
+            e.Moving = 0;
+            code = 2;
+            collider = nullptr;
+            break;
+          }
+          if (cx == ex && cy == ey) break;
+        }
+      }
+    }
+  }
+
+  // 6, 7. Store and place.
+  F->FX = N.x;
+  F->FY = N.y;
+  F->FZ = N.z;
+  PlaceEntry(e, *F, N.x, N.y, N.z);
+
+  // 8. Report the stop, with the view as Sender.
+  if (code > 0) F->OnCollide(this, collider, code);
+}
+
+}  // namespace vel
