@@ -1,0 +1,21 @@
+# Installs the build tree into a scratch prefix, then configures, builds and
+# runs the consumer against it with find_package(Velscene).
+set(prefix ${WORK}/prefix)
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix} RESULT_VARIABLE r OUTPUT_QUIET)
+if(r)
+  message(FATAL_ERROR "install failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -G Ninja -S ${SOURCE} -B ${WORK}/build -DCMAKE_PREFIX_PATH=${prefix}
+                RESULT_VARIABLE r)
+if(r)
+  message(FATAL_ERROR "consumer configure failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/build RESULT_VARIABLE r)
+if(r)
+  message(FATAL_ERROR "consumer build failed")
+endif()
+execute_process(COMMAND ${WORK}/build/consumer OUTPUT_VARIABLE out RESULT_VARIABLE r)
+if(r OR NOT out MATCHES "origin 216 119")
+  message(FATAL_ERROR "consumer run failed: ${out}")
+endif()
