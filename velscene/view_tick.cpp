@@ -14,7 +14,6 @@ struct BusyGuard {
   explicit BusyGuard(bool& flag) : Flag(flag) { Flag = true; }
   ~BusyGuard() { Flag = false; }
 };
-constexpr int32_t kMaxScripts = 64;
 }  // namespace
 
 void TAniView::FrameTick(TObject*) { RunTick(); }
@@ -61,7 +60,7 @@ void TAniView::RunTick() {
 
 void TAniView::ScriptStep(TAniFigure& F) {
   // Script numbers beyond the table stop playback instead of being read.
-  if (F.FScript > kMaxScripts) {
+  if (F.FScript > kScriptCount) {
     F.FScript = 0;
     return;
   }
