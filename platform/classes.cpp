@@ -1,6 +1,7 @@
 // Components: owner lists, destruction order, names, state and free
 // notification.
 #include "platform/classes.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,15 +10,6 @@ namespace vel {
 
 namespace {
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 bool IsIdentifier(const std::string& s) {
   if (s.empty()) return false;

@@ -31,6 +31,26 @@ bool ClipToTarget(const Target& t, int64_t& x, int64_t& y, int64_t& w, int64_t& 
   return w > 0 && h > 0;
 }
 
+// Clips a blit to the target's clip area and to the source bitmap. On success
+// (X, Y) and (SX, SY) are bitmap coordinates of the same W x H rectangle.
+bool ClipBlit(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy,
+              Target& t, Target& s, int64_t& X, int64_t& Y, int64_t& W, int64_t& H, int64_t& SX, int64_t& SY) {
+  if (!GetTarget(dst, t) || !GetTarget(src, s)) return false;
+  X = x;
+  Y = y;
+  W = width;
+  H = height;
+  int64_t dx, dy;
+  if (!ClipToTarget(t, X, Y, W, H, dx, dy)) return false;
+  SX = int64_t(sx) + s.originX + dx;
+  SY = int64_t(sy) + s.originY + dy;
+  if (SX < 0) { X -= SX; W += SX; SX = 0; }
+  if (SY < 0) { Y -= SY; H += SY; SY = 0; }
+  W = std::min<int64_t>(W, s.bmp->width - SX);
+  H = std::min<int64_t>(H, s.bmp->height - SY);
+  return W > 0 && H > 0;
+}
+
 // Row kernels. `d` and `s` never overlap here (same-bitmap blits go through
 // the overlap-safe path).
 void RowCopy(uint32_t* __restrict d, const uint32_t* __restrict s, size_t n) {
@@ -109,16 +129,8 @@ bool BitBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC sr
   RowFn row = RowFor(rop);
   if (!row) return false;
   Target t, s;
-  if (!GetTarget(dst, t) || !GetTarget(src, s)) return false;
-  int64_t X = x, Y = y, W = width, H = height, dx, dy;
-  if (!ClipToTarget(t, X, Y, W, H, dx, dy)) return false;
-  // Source rectangle in source bitmap coordinates, clipped to the source bitmap.
-  int64_t SX = int64_t(sx) + s.originX + dx, SY = int64_t(sy) + s.originY + dy;
-  if (SX < 0) { X -= SX; W += SX; SX = 0; }
-  if (SY < 0) { Y -= SY; H += SY; SY = 0; }
-  W = std::min<int64_t>(W, s.bmp->width - SX);
-  H = std::min<int64_t>(H, s.bmp->height - SY);
-  if (W <= 0 || H <= 0) return false;
+  int64_t X, Y, W, H, SX, SY;
+  if (!ClipBlit(dst, x, y, width, height, src, sx, sy, t, s, X, Y, W, H, SX, SY)) return false;
 
   BitmapObj& d = *t.bmp;
   const BitmapObj& sb = *s.bmp;
@@ -152,15 +164,9 @@ bool BitBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC sr
 bool TransparentBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src,
                     int32_t sx, int32_t sy, COLORREF transparent) {
   Target t, s;
-  if (!GetTarget(dst, t) || !GetTarget(src, s)) return false;
-  int64_t X = x, Y = y, W = width, H = height, dx, dy;
-  if (!ClipToTarget(t, X, Y, W, H, dx, dy)) return false;
-  int64_t SX = int64_t(sx) + s.originX + dx, SY = int64_t(sy) + s.originY + dy;
-  if (SX < 0) { X -= SX; W += SX; SX = 0; }
-  if (SY < 0) { Y -= SY; H += SY; SY = 0; }
-  W = std::min<int64_t>(W, s.bmp->width - SX);
-  H = std::min<int64_t>(H, s.bmp->height - SY);
-  if (W <= 0 || H <= 0 || t.bmp == s.bmp) return false;
+  int64_t X, Y, W, H, SX, SY;
+  if (!ClipBlit(dst, x, y, width, height, src, sx, sy, t, s, X, Y, W, H, SX, SY) || t.bmp == s.bmp)
+    return false;
   const uint32_t key = PixelFromColorRef(transparent & 0xFFFFFF);
   BitmapObj& d = *t.bmp;
   for (int64_t r = 0; r < H; ++r) {

@@ -1,6 +1,7 @@
 // Published-property metadata: the class registry, property lists with
 // inheritance, safe get/set, stored rules and value conversions.
 #include "platform/typinfo.h"
+#include "platform/text.h"
 
 #include <cctype>
 #include <cmath>
@@ -9,15 +10,6 @@ namespace vel {
 
 namespace {
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 std::vector<std::unique_ptr<TClassInfo>>& Registry() {
   static std::vector<std::unique_ptr<TClassInfo>> registry;

@@ -1,0 +1,18 @@
+// Small text helpers shared by the host: case-insensitive comparison of
+// component, class and property names.
+#pragma once
+
+#include <cctype>
+#include <string_view>
+
+namespace vel {
+
+inline bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+}  // namespace vel
