@@ -592,13 +592,8 @@ TEST(FigureProperties, SettersRunThroughTheMetadata) {
   EXPECT_EQ(f.CenterY, -7);
   EXPECT_TRUE(set("Speed", 0.125));
   EXPECT_EQ(f.Speed, 0.125f);
-  EXPECT_TRUE(set("Visible", false));
-  EXPECT_FALSE(f.Visible);
   EXPECT_TRUE(set("Transparent", true));
   EXPECT_TRUE(f.Transparent);
-  EXPECT_EQ(std::get<bool>(get("Transparent")), true);
-  EXPECT_TRUE(set("Radius", 1.5));
-  EXPECT_EQ(std::get<double>(get("Radius")), 1.5);
   EXPECT_FALSE(set("Shadow", std::string("yes")));
   EXPECT_FALSE(f.Shadow);
   // The About pseudo-property holds nothing.
