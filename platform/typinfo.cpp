@@ -3,6 +3,7 @@
 #include "platform/typinfo.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -33,6 +34,29 @@ const TClassInfo* RegisterClassInfo(TClassInfo info) {
   if (const TClassInfo* existing = FindClassInfo(info.ClassName)) return existing;
   Registry().push_back(std::make_unique<TClassInfo>(std::move(info)));
   return Registry().back().get();
+}
+
+size_t UnregisterClassInfos(const std::function<bool(const TClassInfo*)>& match) {
+  auto& registry = Registry();
+  std::vector<const TClassInfo*> doomed;
+  for (const auto& info : registry) {
+    if (match && match(info.get())) doomed.push_back(info.get());
+  }
+  // Descendants of a removed class would keep a dangling parent: they go too.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const auto& info : registry) {
+      if (std::find(doomed.begin(), doomed.end(), info.get()) != doomed.end()) continue;
+      if (std::find(doomed.begin(), doomed.end(), info->Parent) != doomed.end()) {
+        doomed.push_back(info.get());
+        grew = true;
+      }
+    }
+  }
+  std::erase_if(registry, [&](const std::unique_ptr<TClassInfo>& info) {
+    return std::find(doomed.begin(), doomed.end(), info.get()) != doomed.end();
+  });
+  return doomed.size();
 }
 
 const TClassInfo* FindClassInfo(std::string_view className) {

@@ -94,8 +94,12 @@ struct TClassInfo {
 };
 
 // Registers a class; a class of the same name (case-insensitive) stays as it
-// is and is returned. The returned pointer stays valid for the process.
+// is and is returned. The returned pointer stays valid for the process, or
+// until the class is unregistered when its package is unloaded.
 const TClassInfo* RegisterClassInfo(TClassInfo info);
+// Removes the classes that `match` selects and every class derived from them;
+// returns how many went. (The host calls it when a package is unloaded.)
+size_t UnregisterClassInfos(const std::function<bool(const TClassInfo*)>& match);
 const TClassInfo* FindClassInfo(std::string_view className);
 std::vector<const TClassInfo*> RegisteredClasses();
 bool InheritsFrom(const TClassInfo* info, const TClassInfo* ancestor);
