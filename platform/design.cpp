@@ -31,6 +31,8 @@ std::vector<TPropertyEditorRegistration>& Editors() {
   return editors;
 }
 
+uint64_t g_serial = 0;
+
 int Depth(const TClassInfo* info) {
   int d = 0;
   for (; info != nullptr && d < 256; info = info->Parent) ++d;
@@ -117,7 +119,8 @@ void RegisterComponents(const std::string& page, const std::vector<const TClassI
   auto& pages = Pages();
   auto it = std::find_if(pages.begin(), pages.end(),
                          [&](const TPalettePage& p) { return SameText(p.Name, page); });
-  if (it == pages.end()) it = pages.insert(pages.end(), TPalettePage{page, {}});
+  ++g_serial;
+  if (it == pages.end()) it = pages.insert(pages.end(), TPalettePage{page, {}, g_serial});
   for (const TClassInfo* info : classes) {
     if (info == nullptr) continue;
     if (std::find(it->Classes.begin(), it->Classes.end(), info) == it->Classes.end())
@@ -129,7 +132,7 @@ void RegisterPropertyEditor(const std::string& propertyType, const TClassInfo* c
                             const std::string& propertyName,
                             const TPropertyEditorClass* editorClass) {
   if (editorClass == nullptr || editorClass->Create == nullptr) return;
-  Editors().push_back({propertyType, componentClass, propertyName, editorClass});
+  Editors().push_back({propertyType, componentClass, propertyName, editorClass, ++g_serial});
 }
 
 std::vector<TPalettePage> PalettePages() { return Pages(); }

@@ -90,9 +90,12 @@ void RegisterPropertyEditor(const std::string& propertyType, const TClassInfo* c
                             const std::string& propertyName,
                             const TPropertyEditorClass* editorClass);
 
+// Registrations carry a serial number that grows with every registration
+// call, so that a builder (or a test) can tell in which order they came.
 struct TPalettePage {
   std::string Name;
   std::vector<const TClassInfo*> Classes;
+  uint64_t Serial = 0;  // of the call that made the page
 };
 // Pages in the order they were first registered.
 std::vector<TPalettePage> PalettePages();
@@ -102,6 +105,7 @@ struct TPropertyEditorRegistration {
   const TClassInfo* ComponentClass = nullptr;
   std::string PropertyName;
   const TPropertyEditorClass* EditorClass = nullptr;
+  uint64_t Serial = 0;
 };
 // Every registration, in call order.
 std::vector<TPropertyEditorRegistration> PropertyEditorRegistrations();

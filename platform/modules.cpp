@@ -10,7 +10,7 @@
 
 #include "platform/design.h"
 #include "platform/typinfo.h"
-#include "platform/units.h"
+#include "platform/packages.h"
 
 namespace vel {
 

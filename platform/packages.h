@@ -50,9 +50,12 @@ void FinalizePackage(const TPackageInfoTable* table);
   X(TypInfo)              \
   X(PropBuild)            \
   X(HostTypInfo)          \
+  X(PropText)             \
   X(Design)               \
+  X(VersionInfo)          \
   X(Modules)              \
-  X(FormFile)
+  X(FormFile)             \
+  X(Packages)
 
 namespace unit {
 #define VEL_DECLARE_HOST_UNIT(U) \

@@ -1,6 +1,6 @@
 // Package unit tables: initialising and finalising a package's units, and the
 // use-counted routines of the host runtime's own units.
-#include "platform/units.h"
+#include "platform/packages.h"
 
 #include "platform/host_typinfo.h"
 
