@@ -16,15 +16,17 @@ void VelsceneFinalize() { ++g_velsceneFinalized; }
 
 #define VELPACK1_UNIT(U) {&unit::U##_Initialize, &unit::U##_Finalize}
 
-// The host runtime units whose code the package uses, in the order they
-// build on each other, and Velscene last.
+// The host runtime units that the package's sources include (directly or
+// through other host headers), in the order they build on each other, and
+// Velscene last.
 const TPackageUnitEntry kUnits[] = {
-    VELPACK1_UNIT(Object),      VELPACK1_UNIT(Flags),    VELPACK1_UNIT(Raster),
-    VELPACK1_UNIT(Graphics),    VELPACK1_UNIT(Events),   VELPACK1_UNIT(Classes),
-    VELPACK1_UNIT(Controls),    VELPACK1_UNIT(Forms),    VELPACK1_UNIT(Timer),
-    VELPACK1_UNIT(Application), VELPACK1_UNIT(Dialogs),  VELPACK1_UNIT(TypInfo),
+    VELPACK1_UNIT(Object),      VELPACK1_UNIT(Flags),       VELPACK1_UNIT(Raster),
+    VELPACK1_UNIT(Graphics),    VELPACK1_UNIT(Events),      VELPACK1_UNIT(Classes),
+    VELPACK1_UNIT(Controls),    VELPACK1_UNIT(Timer),       VELPACK1_UNIT(Backend),
+    VELPACK1_UNIT(Application), VELPACK1_UNIT(Dialogs),     VELPACK1_UNIT(TypInfo),
     VELPACK1_UNIT(PropBuild),   VELPACK1_UNIT(HostTypInfo), VELPACK1_UNIT(Design),
-    VELPACK1_UNIT(Modules),     VELPACK1_UNIT(Packages), {&VelsceneInitialize, &VelsceneFinalize},
+    VELPACK1_UNIT(VersionInfo), VELPACK1_UNIT(Modules),     VELPACK1_UNIT(Packages),
+    {&VelsceneInitialize, &VelsceneFinalize},
 };
 
 #undef VELPACK1_UNIT

@@ -34,7 +34,7 @@ constexpr auto kDescription = Utf16(u"Velmark Tools");
 
 // The unit record: the runtime package it needs and the units it contains.
 constexpr char kPackageInfo[] =
-    "requires velplatform\n"
+    "requires velplatform_shared\n"
     "contains velpack1\n"
     "contains Velscene\n"
     "contains VelInit\n";
