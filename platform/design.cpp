@@ -6,20 +6,12 @@
 
 #include "platform/classes.h"
 #include "platform/prop_text.h"
+#include "platform/text.h"
 
 namespace vel {
 
 namespace {
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 std::vector<TPalettePage>& Pages() {
   static std::vector<TPalettePage> pages;

@@ -11,6 +11,7 @@
 #include "platform/design.h"
 #include "platform/typinfo.h"
 #include "platform/packages.h"
+#include "platform/text.h"
 
 namespace vel {
 
@@ -21,13 +22,6 @@ std::vector<TLibModule*>& List() {
   return list;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 template <class F>
 F Symbol(void* handle, const char* name) {

@@ -1,5 +1,6 @@
 // Property values to and from inspector text, and the colour constant names.
 #include "platform/prop_text.h"
+#include "platform/text.h"
 
 #include <cctype>
 #include <charconv>
@@ -25,15 +26,6 @@ constexpr TColorIdent kColorIdents[] = {
     {clBtnFace, "clBtnFace"}, {clWindow, "clWindow"},   {clWindowText, "clWindowText"},
 };
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
