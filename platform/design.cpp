@@ -2,7 +2,6 @@
 #include "platform/design.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/classes.h"
 #include "platform/prop_text.h"

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <vector>
 
 #include "platform/classes.h"
@@ -15,6 +14,7 @@
 #include "platform/design.h"
 #include "platform/forms.h"
 #include "platform/prop_text.h"
+#include "platform/text.h"
 
 namespace vel {
 
@@ -240,7 +240,7 @@ class TPlanner {
     if (version == doc.end() || !version->is_number_integer() || version->get<int64_t>() != kVersion)
       Fail("", "", "\"version\" must be " + std::to_string(kVersion));
     const std::string cls = StringField("", doc, "class", true);
-    if (FindClassInfo(cls) != FindClassInfo(formClass) && cls != formClass)
+    if (!SameText(cls, formClass))
       Fail("", "", "form class '" + cls + "' does not match the form's class '" + formClass + "'");
     TFormPlan plan;
     plan.name = StringField("", doc, "name", false);
