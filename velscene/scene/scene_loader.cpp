@@ -1,0 +1,306 @@
+// The scene file reader: syntax, view, tiles, map, placement, key figure and
+// actions, and the checks that span sections (names, slot budget).
+#include "velscene/scene/scene_loader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/image_io.h"
+#include "velscene/scene/scene_load_parts.h"
+#include "velscene/view.h"
+
+namespace vel {
+
+int32_t SceneSpec::FindFigure(const std::string& name) const {
+  for (size_t i = 0; i < Figures.size(); ++i)
+    if (Figures[i].Name == name) return static_cast<int32_t>(i);
+  return -1;
+}
+
+// ---------------------------------------------------------------------------
+// Images and colours
+// ---------------------------------------------------------------------------
+std::shared_ptr<TBitmap> SceneImages::Load(const SceneNode& node) {
+  const std::string name = node.String();
+  std::filesystem::path p(name);
+  if (p.is_relative()) p = std::filesystem::path(baseDir_) / p;
+  const std::string resolved = p.lexically_normal().string();
+  if (auto it = cache_.find(resolved); it != cache_.end()) return it->second;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(p, ec)) node.Fail("no such image file \"" + resolved + "\"");
+  auto bitmap = std::make_shared<TBitmap>();
+  try {
+    bitmap->LoadFromFile(resolved);
+  } catch (const std::exception& e) {
+    node.Fail(std::string("cannot load image: ") + e.what());
+  }
+  if (bitmap->Empty()) node.Fail("image \"" + resolved + "\" is empty");
+  cache_.emplace(resolved, bitmap);
+  return bitmap;
+}
+
+TColor ReadSceneColor(const SceneNode& node) {
+  if (node.Value().is_string()) {
+    const std::string s = node.String();
+    const bool hex = s.size() == 7 && s[0] == '#' &&
+                     std::all_of(s.begin() + 1, s.end(), [](char c) { return std::isxdigit(uint8_t(c)) != 0; });
+    if (!hex) node.Fail("expected a colour \"#RRGGBB\", found \"" + s + "\"");
+    const uint32_t v = static_cast<uint32_t>(std::stoul(s.substr(1), nullptr, 16));
+    return static_cast<TColor>(RGB(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)));
+  }
+  return static_cast<TColor>(node.Int(0, 0xFFFFFF));
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Sections
+// ---------------------------------------------------------------------------
+SceneViewSpec ReadView(const SceneNode& n) {
+  n.Allow({"width", "height", "interval", "color"});
+  SceneViewSpec v;
+  if (auto w = n.Optional("width")) v.Width = int32_t(w->Int(1, 4096));
+  if (auto h = n.Optional("height")) v.Height = int32_t(h->Int(1, 4096));
+  if (auto i = n.Optional("interval")) v.Interval = uint32_t(i->Int(1, 60000));
+  if (auto c = n.Optional("color")) v.Color = ReadSceneColor(*c);
+  return v;
+}
+
+std::vector<SceneTileSpec> ReadTiles(const SceneNode& list, SceneImages& images) {
+  std::vector<SceneTileSpec> tiles;
+  for (size_t i = 0; i < list.Size(); ++i) {
+    const SceneNode t = list.At(i);
+    t.Allow({"number", "image"});
+    SceneTileSpec tile;
+    const SceneNode number = t.Field("number");
+    tile.Number = int32_t(number.Int(1, 255));
+    for (const SceneTileSpec& other : tiles)
+      if (other.Number == tile.Number) number.Fail("tile " + std::to_string(tile.Number) + " is defined twice");
+    tile.Image = images.Load(t.Field("image"));
+    tiles.push_back(std::move(tile));
+  }
+  return tiles;
+}
+
+constexpr int64_t kCoordLimit = 1'000'000;  // rectangle corners may reach past the map
+
+SceneMapSpec ReadMap(const SceneNode& n) {
+  n.Allow({"width", "height", "ranges", "cells"});
+  SceneMapSpec m;
+  m.Width = uint32_t(n.Field("width").Int(1, 128));
+  m.Height = uint32_t(n.Field("height").Int(1, 128));
+  if (auto ranges = n.Optional("ranges")) {
+    for (size_t i = 0; i < ranges->Size(); ++i) {
+      const SceneNode r = ranges->At(i);
+      r.Allow({"x1", "y1", "x2", "y2", "tile", "passable"});
+      SceneRangeSpec s;
+      s.X1 = int32_t(r.Field("x1").Int(-kCoordLimit, kCoordLimit));
+      s.Y1 = int32_t(r.Field("y1").Int(-kCoordLimit, kCoordLimit));
+      s.X2 = int32_t(r.Field("x2").Int(-kCoordLimit, kCoordLimit));
+      s.Y2 = int32_t(r.Field("y2").Int(-kCoordLimit, kCoordLimit));
+      s.Tile = uint8_t(r.Field("tile").Int(0, 255));
+      if (auto p = r.Optional("passable")) s.Passable = p->Bool();
+      m.Ranges.push_back(s);
+    }
+  }
+  if (auto cells = n.Optional("cells")) {
+    for (size_t i = 0; i < cells->Size(); ++i) {
+      const SceneNode c = cells->At(i);
+      c.Allow({"x", "y", "tile", "passable"});
+      SceneCellSpec s;
+      s.X = int32_t(c.Field("x").Int(0, m.Width - 1));
+      s.Y = int32_t(c.Field("y").Int(0, m.Height - 1));
+      if (auto t = c.Optional("tile")) s.Tile = uint8_t(t->Int(0, 255));
+      if (auto p = c.Optional("passable")) s.Passable = p->Bool();
+      if (!s.Tile && !s.Passable) c.Fail("a cell needs \"tile\" or \"passable\"");
+      m.Cells.push_back(s);
+    }
+  }
+  return m;
+}
+
+// Tall tiles (24 px high or more, off row 0 and column 0) take display-list
+// slots; counted on the map as the ranges and cells leave it.
+int32_t CountTallTiles(const SceneMapSpec& m, const std::vector<SceneTileSpec>& tiles) {
+  int32_t height[256] = {};
+  for (const SceneTileSpec& t : tiles) height[t.Number] = t.Image->Height();
+  std::vector<uint8_t> grid(size_t(m.Width) * m.Height, 0);
+  auto put = [&](int64_t x, int64_t y, uint8_t tile) {
+    if (x >= 0 && y >= 0 && x < int64_t(m.Width) && y < int64_t(m.Height)) grid[size_t(y * m.Width + x)] = tile;
+  };
+  for (const SceneRangeSpec& r : m.Ranges)
+    for (int64_t x = std::max<int64_t>(r.X1, 0); x <= std::min<int64_t>(r.X2, m.Width - 1); ++x)
+      for (int64_t y = std::max<int64_t>(r.Y1, 0); y <= std::min<int64_t>(r.Y2, m.Height - 1); ++y) put(x, y, r.Tile);
+  for (const SceneCellSpec& c : m.Cells)
+    if (c.Tile) put(c.X, c.Y, *c.Tile);
+  int32_t count = 0;
+  for (uint32_t y = 1; y < m.Height; ++y)
+    for (uint32_t x = 1; x < m.Width; ++x)
+      if (height[grid[size_t(y) * m.Width + x]] >= 24) ++count;
+  return count;
+}
+
+int32_t FigureByName(const SceneSpec& spec, const SceneNode& n) {
+  const std::string name = n.String();
+  const int32_t index = spec.FindFigure(name);
+  if (index < 0) n.Fail("no figure named \"" + name + "\"");
+  return index;
+}
+
+ScenePoint ReadPoint3(const SceneNode& n) {
+  if (!n.IsArray() || n.Size() != 3) n.Fail("expected a list of three numbers [X, Y, Z]");
+  return {n.At(0).Float(), n.At(1).Float(), n.At(2).Float()};
+}
+
+bool ScriptDefined(const SceneFigureSpec& f, int32_t script) {
+  return std::any_of(f.Scripts.begin(), f.Scripts.end(), [&](const SceneScriptSpec& s) { return s.Number == script; });
+}
+
+struct Verb {
+  const char* Key;
+  SceneActionKind Kind;
+};
+constexpr Verb kVerbs[] = {
+    {"move", SceneActionKind::Move},           {"setPos", SceneActionKind::SetPos},
+    {"remove", SceneActionKind::Remove},       {"add", SceneActionKind::Add},
+    {"cursor", SceneActionKind::Cursor},       {"mouseDown", SceneActionKind::MouseDown},
+    {"mouseUp", SceneActionKind::MouseUp},     {"playScript", SceneActionKind::PlayScript},
+};
+
+SceneActionSpec ReadAction(const SceneSpec& spec, const SceneNode& a) {
+  a.ExpectObject();
+  SceneActionSpec act;
+  act.Tick = a.Field("tick").Int(0, 1'000'000'000);
+  const Verb* verb = nullptr;
+  for (const Verb& v : kVerbs) {
+    if (!a.Has(v.Key)) continue;
+    if (verb) a.Fail(std::string("an action does one thing: both \"") + verb->Key + "\" and \"" + v.Key + "\" given");
+    verb = &v;
+  }
+  if (!verb)
+    a.Fail("an action needs one of move, setPos, remove, add, cursor, mouseDown, mouseUp, playScript");
+  act.Kind = verb->Kind;
+  const SceneNode what = a.Field(verb->Key);
+  switch (act.Kind) {
+    case SceneActionKind::Move:
+    case SceneActionKind::SetPos:
+      a.Allow({"tick", verb->Key, "to"});
+      act.Figure = FigureByName(spec, what);
+      act.To = ReadPoint3(a.Field("to"));
+      break;
+    case SceneActionKind::Remove:
+    case SceneActionKind::Add:
+      a.Allow({"tick", verb->Key});
+      act.Figure = FigureByName(spec, what);
+      break;
+    case SceneActionKind::Cursor:
+    case SceneActionKind::MouseDown:
+    case SceneActionKind::MouseUp: {
+      a.Allow({"tick", verb->Key, "button"});
+      if (!what.IsArray() || what.Size() != 2) what.Fail("expected a list of two whole numbers [x, y]");
+      act.X = int32_t(what.At(0).Int(-kCoordLimit, kCoordLimit));
+      act.Y = int32_t(what.At(1).Int(-kCoordLimit, kCoordLimit));
+      if (auto b = a.Optional("button")) {
+        if (act.Kind == SceneActionKind::Cursor) b->Fail("a cursor move has no button");
+        const std::string s = b->String();
+        if (s == "left") act.Button = mbLeft;
+        else if (s == "right") act.Button = mbRight;
+        else if (s == "middle") act.Button = mbMiddle;
+        else b->Fail("expected \"left\", \"right\" or \"middle\", found \"" + s + "\"");
+      }
+      break;
+    }
+    case SceneActionKind::PlayScript: {
+      a.Allow({"tick", verb->Key, "script", "loop"});
+      act.Figure = FigureByName(spec, what);
+      const SceneNode script = a.Field("script");
+      act.Script = int32_t(script.Int(0, 64));
+      if (act.Script > 0 && !ScriptDefined(spec.Figures[size_t(act.Figure)], act.Script))
+        script.Fail("figure \"" + spec.Figures[size_t(act.Figure)].Name + "\" has no script " +
+                    std::to_string(act.Script));
+      if (auto l = a.Optional("loop")) act.Loop = l->Bool();
+      break;
+    }
+  }
+  return act;
+}
+
+std::string ErrorPosition(const std::string& text, size_t byte) {
+  size_t line = 1, column = 1;
+  for (size_t i = 0; i < text.size() && i + 1 < byte; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+}  // namespace
+
+SceneSpec ParseScene(const std::string& text, const std::string& file, const std::string& baseDir) {
+  SceneJson root;
+  try {
+    root = SceneJson::parse(text);
+  } catch (const SceneJson::parse_error& e) {
+    // The library's message starts with its own tag and position; keep the reason.
+    std::string why = e.what();
+    if (size_t colon = why.find(": "); colon != std::string::npos) why = why.substr(colon + 2);
+    throw ESceneError(file, ErrorPosition(text, e.byte), "invalid JSON: " + why);
+  }
+  const SceneNode top(root, "", file);
+  top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions"});
+
+  SceneImages images(baseDir);
+  SceneSpec spec;
+  spec.File = file;
+  if (auto v = top.Optional("view")) spec.View = ReadView(*v);
+  if (auto t = top.Optional("tiles")) spec.Tiles = ReadTiles(*t, images);
+  if (auto m = top.Optional("map")) spec.Map = ReadMap(*m);
+  if (auto f = top.Optional("figures")) spec.Figures = ReadSceneFigures(*f, images);
+
+  if (auto place = top.Optional("place")) {
+    for (size_t i = 0; i < place->Size(); ++i) {
+      const SceneNode n = place->At(i);
+      const int32_t index = FigureByName(spec, n);
+      if (std::find(spec.Place.begin(), spec.Place.end(), index) != spec.Place.end())
+        n.Fail("figure \"" + spec.Figures[size_t(index)].Name + "\" is placed twice");
+      spec.Place.push_back(index);
+    }
+  } else {
+    for (size_t i = 0; i < spec.Figures.size(); ++i) spec.Place.push_back(int32_t(i));
+  }
+  if (auto key = top.Optional("key")) {
+    spec.Key = FigureByName(spec, *key);
+    if (std::find(spec.Place.begin(), spec.Place.end(), spec.Key) == spec.Place.end())
+      key->Fail("the key figure \"" + spec.Figures[size_t(spec.Key)].Name + "\" is not placed");
+  }
+  if (auto actions = top.Optional("actions")) {
+    for (size_t i = 0; i < actions->Size(); ++i) spec.Actions.push_back(ReadAction(spec, actions->At(i)));
+    std::stable_sort(spec.Actions.begin(), spec.Actions.end(),
+                     [](const SceneActionSpec& a, const SceneActionSpec& b) { return a.Tick < b.Tick; });
+  }
+
+  const int32_t tall = spec.Map ? CountTallTiles(*spec.Map, spec.Tiles) : 0;
+  if (tall + int64_t(spec.Figures.size()) > kMaxEntries)
+    top.Fail(std::to_string(tall) + " tall tiles and " + std::to_string(spec.Figures.size()) +
+             " figures do not fit the view's " + std::to_string(kMaxEntries) + " display-list slots");
+  return spec;
+}
+
+SceneSpec LoadSceneFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::error_code ec;
+  if (!in || std::filesystem::is_directory(path, ec)) throw ESceneError(path, "", "cannot open the scene file");
+  std::ostringstream text;
+  text << in.rdbuf();
+  const std::string base = std::filesystem::path(path).parent_path().string();
+  return ParseScene(text.str(), path, base.empty() ? "." : base);
+}
+
+}  // namespace vel

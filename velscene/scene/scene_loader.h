@@ -1,0 +1,17 @@
+// Scene files: JSON read into a checked SceneSpec with all images decoded.
+// Any problem throws ESceneError naming the file, the JSON path and the
+// problem, before anything is built.
+#pragma once
+
+#include <string>
+
+#include "velscene/scene/scene_model.h"
+
+namespace vel {
+
+// Reads and checks a scene file; image paths are relative to its directory.
+SceneSpec LoadSceneFile(const std::string& path);
+// The same from text: `file` names it in errors, `baseDir` resolves image paths.
+SceneSpec ParseScene(const std::string& text, const std::string& file, const std::string& baseDir);
+
+}  // namespace vel

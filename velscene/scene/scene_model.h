@@ -1,0 +1,122 @@
+// The scene model: everything a scene file describes (view, tiles, map,
+// figures with frames, scripts and routes, placement, key figure, actions),
+// fully checked and with every image already decoded.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/graphics.h"
+#include "platform/typinfo.h"
+
+namespace vel {
+
+using ScenePoint = std::array<float, 3>;  // X, Y, Z in grid units
+
+struct SceneViewSpec {
+  int32_t Width = 640;
+  int32_t Height = 480;
+  uint32_t Interval = 100;
+  TColor Color = clBlack;
+};
+
+struct SceneTileSpec {
+  int32_t Number = 0;
+  std::shared_ptr<TBitmap> Image;
+};
+
+struct SceneRangeSpec {
+  int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+  uint8_t Tile = 0;
+  bool Passable = true;
+};
+
+struct SceneCellSpec {
+  int32_t X = 0, Y = 0;
+  std::optional<uint8_t> Tile;
+  std::optional<bool> Passable;
+};
+
+struct SceneMapSpec {
+  uint32_t Width = 0, Height = 0;
+  std::vector<SceneRangeSpec> Ranges;  // applied in order, then the cells
+  std::vector<SceneCellSpec> Cells;
+};
+
+// A published property of the figure, set by name as a form file sets it.
+struct ScenePropSpec {
+  const TPropInfo* Info = nullptr;
+  TPropValue Value;
+};
+
+struct SceneFrameSpec {
+  int32_t Number = 0;
+  std::shared_ptr<TBitmap> Image;
+};
+
+struct SceneScriptSpec {
+  int32_t Number = 0;
+  std::vector<int32_t> Frames;
+};
+
+struct ScenePlaySpec {
+  int32_t Script = 0;
+  bool Loop = false;
+};
+
+struct SceneRouteSpec {
+  std::vector<ScenePoint> Waypoints;
+  bool Loop = false;
+  int32_t Retries = 0;
+};
+
+// Walk scripts by the screen direction of a move the runner starts: +X runs
+// to the lower right (SE), -X upper left (NW), +Y lower left (SW), -Y upper
+// right (NE). Idle plays when a walk ends. 0 = none.
+struct SceneWalkSpec {
+  int32_t SE = 0, SW = 0, NE = 0, NW = 0, Idle = 0;
+};
+
+struct SceneFigureSpec {
+  std::string Name;
+  std::vector<ScenePropSpec> Props;  // in file order
+  std::vector<SceneFrameSpec> Frames;
+  std::vector<SceneScriptSpec> Scripts;
+  std::optional<ScenePlaySpec> Play;
+  std::optional<SceneRouteSpec> Route;
+  std::optional<SceneWalkSpec> Walk;
+};
+
+enum class SceneActionKind { Move, SetPos, Remove, Add, Cursor, MouseDown, MouseUp, PlayScript };
+
+struct SceneActionSpec {
+  int64_t Tick = 0;
+  SceneActionKind Kind = SceneActionKind::Move;
+  int32_t Figure = -1;  // index into Figures, for the figure actions
+  ScenePoint To{};      // Move, SetPos
+  int32_t X = 0, Y = 0;  // Cursor, MouseDown, MouseUp: view pixels
+  TMouseButton Button = mbLeft;
+  int32_t Script = 0;  // PlayScript
+  bool Loop = false;
+};
+
+struct SceneSpec {
+  std::string File;  // as named when loading
+  SceneViewSpec View;
+  std::vector<SceneTileSpec> Tiles;
+  std::optional<SceneMapSpec> Map;
+  std::vector<SceneFigureSpec> Figures;
+  std::vector<int32_t> Place;  // figure indices in AddFigure order
+  int32_t Key = -1;            // figure index, -1 = none
+  std::vector<SceneActionSpec> Actions;  // sorted by tick, file order within a tick
+
+  // Index of the figure of that name, -1 if none.
+  int32_t FindFigure(const std::string& name) const;
+};
+
+}  // namespace vel

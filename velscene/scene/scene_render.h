@@ -1,0 +1,44 @@
+// Headless runs of a scene on the virtual clock: the timer drives every tick
+// (the view is active and the clock advances by Interval), and each tick's
+// frame (the view's area of the window) and trace line are handed out or
+// written to files.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "velscene/scene/scene_model.h"
+
+namespace vel {
+
+struct SceneFrame {
+  int64_t Tick = 0;
+  int32_t Width = 0, Height = 0;
+  const uint32_t* Pixels = nullptr;  // 0x00RRGGBB, valid during the callback
+};
+
+// Switches the application to the headless backend, runs the scene for
+// `ticks` ticks and reports trace lines 0..ticks and frames 1..ticks.
+void RunSceneHeadless(const SceneSpec& spec, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
+                      const std::function<void(const SceneFrame&)>& onFrame);
+
+struct SceneRenderOptions {
+  int64_t Ticks = 30;
+  std::string OutDir;          // frames and animation go here (created if missing)
+  bool WriteFrames = true;     // frame_0001.png ...
+  bool WriteAnimation = true;  // animation.png (APNG)
+  std::string TracePath;       // one JSON line per tick; "" for none
+};
+
+struct SceneRenderResult {
+  std::vector<std::string> FrameFiles;
+  std::string AnimationFile;  // "" when not written
+  std::string TraceFile;      // "" when not written
+};
+
+// Throws std::runtime_error when a file cannot be written.
+SceneRenderResult RenderScene(const SceneSpec& spec, const SceneRenderOptions& options);
+
+}  // namespace vel

@@ -1,0 +1,40 @@
+// TSceneRoute: where a figure on a route heads next. It is driven by the
+// figure's own events: arrival moves on to the next waypoint (wrapping with
+// loop), a collision re-heads for the same target while retries last, and a
+// move from outside takes the place of the waypoint being headed for.
+#pragma once
+
+#include <optional>
+
+#include "velscene/scene/scene_model.h"
+
+namespace vel {
+
+class TSceneRoute {
+ public:
+  explicit TSceneRoute(SceneRouteSpec spec) : spec_(std::move(spec)) {}
+
+  // Set-up: the first waypoint, none for a route without waypoints.
+  std::optional<ScenePoint> Start();
+  // The figure arrived: the next waypoint, or none when the route is done.
+  std::optional<ScenePoint> Arrived();
+  // The figure was stopped: the target it was heading for, spending a retry;
+  // none when no retries are left or it was heading nowhere.
+  std::optional<ScenePoint> Collided();
+  // A move from outside: the target replaces the waypoint being headed for;
+  // after arriving there the route goes on after that waypoint.
+  void Replace(const ScenePoint& target) { heading_ = target; }
+  // The target being headed for (none before start and after the end).
+  const std::optional<ScenePoint>& Heading() const { return heading_; }
+  int32_t RetriesLeft() const { return retries_; }
+
+ private:
+  SceneRouteSpec spec_;
+  int32_t retries_ = spec_.Retries;
+  // Waypoint being headed for (or replaced); -1 before the start, the
+  // waypoint count once the route is done.
+  int64_t index_ = -1;
+  std::optional<ScenePoint> heading_;
+};
+
+}  // namespace vel
