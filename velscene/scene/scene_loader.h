@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "velscene/scene/scene_error.h"
 #include "velscene/scene/scene_model.h"
 
 namespace vel {

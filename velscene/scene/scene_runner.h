@@ -61,6 +61,7 @@ class TSceneRunner {
   const SceneSpec& Spec() const { return spec_; }
   TForm* Form() const { return form_; }
   TAniView* View() const { return view_; }
+  TAniMap* Map() const { return map_; }  // null when the scene has no map
   size_t FigureCount() const { return figures_.size(); }
   TAniFigure* Figure(size_t index) const { return index < figures_.size() ? figures_[index]->Var : nullptr; }
   const std::string& FigureName(size_t index) const { return spec_.Figures[index].Name; }

@@ -1,0 +1,41 @@
+// The demo scene's pictures: ground tiles, tall tiles (walls, trees, bushes)
+// and figure sprite sheets, all drawn in code.
+#pragma once
+
+#include "canvas.h"
+
+namespace art {
+
+// Flat ground tiles: the 48 x 24 cell diamond without its top row, 48 x 23,
+// since the view treats a tile image 24 pixels high or more as a tall tile.
+// The row left out is covered by the neighbouring cells.
+Canvas GrassTile(int seed);
+Canvas FlowerTile();
+Canvas PathTile();
+Canvas WaterTile();
+Canvas BridgeTile();
+Canvas StoneTile();
+
+// The whole 48 x 24 grass diamond, for the ground under tall tiles.
+Canvas GrassDiamond(int seed);
+
+// Tall tiles standing on a 48 x 24 ground diamond at their bottom.
+Canvas WallTile();
+Canvas TreeTile();
+Canvas PineTile();
+Canvas BushTile();
+
+// A person seen from the front-right; the sheet holds 4 rows (SE, SW, NE, NW)
+// of 5 frames (standing, then 4 walking), 32 x 48 each.
+struct Look {
+  uint32_t Skin, Hair, Tunic, Legs, Shoes, Accent;
+  bool Cape = false;    // Accent-coloured cape
+  bool Helmet = false;  // Accent-coloured helmet instead of hair on top
+};
+Canvas PersonSheet(const Look& look);
+// Standing frames only: open eyes, then closed (for blinking).
+Canvas PersonIdleSheet(const Look& look);
+// A floating sheet ghost, 4 frames of 32 x 40 side by side.
+Canvas GhostSheet();
+
+}  // namespace art
