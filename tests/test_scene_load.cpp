@@ -1,7 +1,5 @@
-// A good scene file builds what it says: figure properties set by name,
-// frames cut from a sprite sheet, scripts, the map's ranges and cells,
-// placement order and key figure, walk scripts by direction, and the figure
-// actions (setPos, remove, add, playScript) at their ticks.
+// A good scene file builds what it says: properties by name, sheet frames,
+// scripts, map, placement, key figure, walk scripts and timed figure actions.
 #include "platform/application.h"
 #include "platform/backends/headless/headless.h"
 #include "scene_test_files.h"

@@ -1,6 +1,5 @@
-// Headless rendering of the demo scene: byte-identical frames on every run,
-// frames that show the scene, and an animated PNG whose chunks are well
-// formed and whose default image is the first frame.
+// Headless rendering of the demo scene: byte-identical runs, frames centred
+// on the key figure, and a well-formed animated PNG.
 #include <cstdlib>
 #include <cstring>
 #include <fstream>

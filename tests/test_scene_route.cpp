@@ -1,6 +1,5 @@
-// Figure routes: the waypoint logic on its own (order, loop, retries, a
-// replaced waypoint), and scenes whose walkers meet head-on, retry and arrive,
-// checked tick by tick against positions worked out from the motion rules.
+// Figure routes: the waypoint logic alone, and walkers that meet head-on,
+// retry and arrive, checked tick by tick against values worked out by hand.
 #include <string>
 
 #include "scene_test_files.h"

@@ -1,6 +1,5 @@
-// The per-tick trace of a small scene: a collision, an arrival, a hover and a
-// click, each at the tick worked out by hand from the motion rules, with
-// positions, screen placement, motion flags and the display-list order.
+// The trace of a small scene: collision, arrival, hover and click at the ticks
+// worked out by hand, with positions, screen placement and display order.
 #include <string>
 
 #include "scene_test_files.h"

@@ -1,6 +1,5 @@
-// People and the ghost: a chibi person drawn facing the viewer (front) or
-// away (back) in a standing pose and a four-step walk, mirrored for the other
-// two directions; and a wavy, floating ghost meant to be drawn see-through.
+// People and the ghost: a chibi person facing front or back, standing and in
+// a four-step walk, mirrored for the other directions; a see-through ghost.
 #include <cmath>
 
 #include "art.h"

@@ -1,4 +1,5 @@
-// The velscene command: its parsed command line and the two subcommands.
+// The velscene command: its parsed command line and the play and render
+// subcommands.
 #pragma once
 
 #include <cstdint>

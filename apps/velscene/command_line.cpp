@@ -1,4 +1,5 @@
-// Command-line parsing for velscene.
+// Command-line parsing for velscene: the subcommand, the scene file and the
+// options --ticks, --out, --trace, --no-frames, --no-animation.
 #include <charconv>
 #include <cstring>
 

@@ -27,23 +27,33 @@ SceneRenderOptions RenderOptions(const TCommandLine& cl, int64_t defaultTicks) {
   return o;
 }
 
+std::string Absolute(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(path, ec);
+  return ec ? path : p.lexically_normal().string();
+}
+
 int Render(const SceneSpec& spec, const SceneRenderOptions& o) {
   const SceneRenderResult r = RenderScene(spec, o);
   if (!r.FrameFiles.empty())
-    std::printf("wrote %zu frames: %s ... %s\n", r.FrameFiles.size(), r.FrameFiles.front().c_str(),
-                r.FrameFiles.back().c_str());
-  if (!r.AnimationFile.empty()) std::printf("wrote the animation: %s\n", r.AnimationFile.c_str());
-  if (!r.TraceFile.empty()) std::printf("wrote the trace: %s\n", r.TraceFile.c_str());
+    std::printf("wrote %zu frames: %s ... %s\n", r.FrameFiles.size(), Absolute(r.FrameFiles.front()).c_str(),
+                std::filesystem::path(r.FrameFiles.back()).filename().c_str());
+  if (!r.AnimationFile.empty()) std::printf("wrote the animation: %s\n", Absolute(r.AnimationFile).c_str());
+  if (!r.TraceFile.empty()) std::printf("wrote the trace: %s\n", Absolute(r.TraceFile).c_str());
   return 0;
 }
 
-// A window system backend, if one can start here and VELSCENE_BACKEND does
-// not ask for headless.
-bool OpenWindowSystem() {
+// Starts a window-system backend unless one runs already; returns why not
+// when none can ("" when a window can be opened).
+std::string OpenWindowSystem() {
   const char* wanted = std::getenv("VELSCENE_BACKEND");
-  if (wanted != nullptr && std::string(wanted) == "headless") return false;
-  if (std::string(Application().Backend().Name()) != "headless") return true;
-  return Application().SelectBackend("sdl2");
+  if (wanted != nullptr && std::string(wanted) == "headless") return "VELSCENE_BACKEND=headless";
+  if (std::string(Application().Backend().Name()) != "headless") return "";
+  if (Application().SelectBackend("sdl2")) return "";
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) return "no display";
+  return "the SDL2 window backend is not available";
 }
 
 }  // namespace
@@ -52,11 +62,10 @@ int RunRender(const TCommandLine& cl) { return Render(LoadSceneFile(cl.Scene), R
 
 int RunPlay(const TCommandLine& cl) {
   const SceneSpec spec = LoadSceneFile(cl.Scene);
-  if (!OpenWindowSystem()) {
+  if (const std::string why = OpenWindowSystem(); !why.empty()) {
     const SceneRenderOptions o = RenderOptions(cl, 120);
-    std::printf("velscene: no window can be opened here (no display, or built without SDL2);\n"
-                "rendering %lld ticks headless to %s instead\n",
-                static_cast<long long>(o.Ticks), o.OutDir.c_str());
+    std::printf("velscene: no window (%s): rendering %lld ticks headless to %s instead\n", why.c_str(),
+                static_cast<long long>(o.Ticks), Absolute(o.OutDir).c_str());
     return Render(spec, o);
   }
   std::ofstream trace;

@@ -1,6 +1,5 @@
-// TApngWriter: an animated PNG built from frames encoded with EncodePng: the
-// first frame is the file's default image (IDAT), the others follow as fdAT
-// chunks, each with an fcTL giving its delay. The animation loops forever.
+// TApngWriter: an animated PNG from frames encoded by EncodePng: IDAT for the
+// first frame, fcTL + fdAT for the others, looping forever.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-// SceneNode reads: type and range checks with path-naming errors.
+// SceneNode reads: JSON type and range checks whose errors name the file,
+// the JSON path and the problem.
 #include "velscene/scene/scene_json.h"
 
 #include <cmath>

@@ -1,6 +1,5 @@
-// The "figures" section: names, published properties set by their own names
-// (checked on a scratch figure), frames or sprite sheets, scripts, the script
-// to play, the walk scripts and the route.
+// The "figures" section: names, published properties by name, frames or
+// sprite sheets, scripts, the script to play, walk scripts and routes.
 #include <algorithm>
 #include <cctype>
 #include <cstring>

@@ -1,6 +1,5 @@
-// Scene files: JSON read into a checked SceneSpec with all images decoded.
-// Any problem throws ESceneError naming the file, the JSON path and the
-// problem, before anything is built.
+// Scene files: JSON read into a checked SceneSpec with every image decoded;
+// any problem throws ESceneError (file, JSON path, problem) before anything is built.
 #pragma once
 
 #include <string>

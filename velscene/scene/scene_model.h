@@ -1,6 +1,5 @@
-// The scene model: everything a scene file describes (view, tiles, map,
-// figures with frames, scripts and routes, placement, key figure, actions),
-// fully checked and with every image already decoded.
+// The scene model: view, tiles, map, figures (frames, scripts, routes),
+// placement, key figure and actions, checked and with images decoded.
 #pragma once
 
 #include <array>

@@ -1,7 +1,5 @@
-// Headless runs of a scene on the virtual clock: the timer drives every tick
-// (the view is active and the clock advances by Interval), and each tick's
-// frame (the view's area of the window) and trace line are handed out or
-// written to files.
+// Headless scene runs on the virtual clock, ticked by the view's timer: each
+// tick's frame and trace line handed out, or written as PNGs, APNG and trace.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-// TSceneRoute: waypoint order, looping, retries and replaced waypoints.
+// TSceneRoute: waypoint order, looping, retries and waypoints replaced by
+// moves from outside the route.
 #include "velscene/scene/scene_route.h"
 
 namespace vel {

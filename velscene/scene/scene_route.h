@@ -1,7 +1,5 @@
-// TSceneRoute: where a figure on a route heads next. It is driven by the
-// figure's own events: arrival moves on to the next waypoint (wrapping with
-// loop), a collision re-heads for the same target while retries last, and a
-// move from outside takes the place of the waypoint being headed for.
+// TSceneRoute: where a figure on a route heads next, driven by its arrivals
+// and collisions (next waypoint, loop, retries, replaced waypoints).
 #pragma once
 
 #include <optional>

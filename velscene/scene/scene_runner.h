@@ -1,7 +1,5 @@
-// TSceneRunner: a scene built from a SceneSpec (window, view, map, figures),
-// run on the application's backend. It binds the figures' and the view's
-// events, records them in the order raised, drives routes and walk scripts,
-// sends the key figure to ground clicks and runs the actions of each tick.
+// TSceneRunner: a scene built from a SceneSpec and run on the current backend,
+// recording events, driving routes and walk scripts, running timed actions.
 #pragma once
 
 #include <cstdint>

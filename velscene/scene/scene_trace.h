@@ -1,6 +1,5 @@
-// The per-tick trace: one JSON line with the events raised since the last
-// line, every figure's position, motion, frame and screen placement, the
-// camera scroll and the display list from the farthest entry to the nearest.
+// The per-tick trace line: events since the last line, figures, camera
+// scroll and display-list order, as one JSON object.
 #pragma once
 
 #include <cstdint>
