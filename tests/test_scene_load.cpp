@@ -169,3 +169,28 @@ TEST_F(SceneLoad, WalkScriptsFollowTheDirection) {
   EXPECT_EQ(run.Figure(0)->X(), 0.0f);
   EXPECT_EQ(run.Figure(0)->Y(), 0.0f);
 }
+
+// A spec made in code is not checked by the loader: out-of-range figure
+// indices are skipped, and a name the host refuses throws without leaking.
+TEST_F(SceneLoad, HandMadeSpecsAreSafe) {
+  SceneSpec spec;
+  spec.Figures.push_back({});
+  spec.Figures[0].Name = "only";
+  spec.Place = {0, 5, -2};
+  spec.Key = 7;
+  SceneActionSpec act;
+  act.Tick = 0;
+  act.Kind = SceneActionKind::Move;
+  act.Figure = 9;
+  spec.Actions.push_back(act);
+  {
+    TSceneRunner run(spec);
+    run.Start();
+    EXPECT_EQ(run.Figure(0)->Slot(), 1);
+    EXPECT_EQ(run.View()->KeyFigure(), 0);
+  }
+  spec.Figures[0].Name = "not a name";
+  const int forms = Application().FormCount();
+  EXPECT_THROW(TSceneRunner run(spec), EComponentError);
+  EXPECT_EQ(Application().FormCount(), forms);
+}

@@ -9,6 +9,16 @@ namespace vel {
 
 TSceneRunner::TSceneRunner(const SceneSpec& spec) : spec_(spec) {
   form_ = new TForm(nullptr);
+  try {
+    Build();
+  } catch (...) {
+    delete form_;  // a spec built by hand may hold a name the host refuses
+    throw;
+  }
+}
+
+void TSceneRunner::Build() {
+  const SceneSpec& spec = spec_;
   form_->SetCaption("Velscene - " + spec.File);
   form_->SetClientSize(spec.View.Width, spec.View.Height);
   view_ = new TAniView(form_);
@@ -25,7 +35,7 @@ TSceneRunner::TSceneRunner(const SceneSpec& spec) : spec_(spec) {
     if (!groundClick_) return;
     const auto [gx, gy] = *groundClick_;
     groundClick_.reset();
-    if (spec_.Key >= 0 && figures_[size_t(spec_.Key)]->Var->Slot() > 0)
+    if (Valid(spec_.Key) && figures_[size_t(spec_.Key)]->Var->Slot() > 0)
       MoveFromOutside(size_t(spec_.Key), {gx, gy, 0.0f});
   };
   view_->OnAfterDisplay = [this](TObject*) { AfterTick(); };
@@ -88,11 +98,14 @@ const TSceneRoute* TSceneRunner::Route(size_t index) const {
   return &*figures_[index]->Route;
 }
 
+bool TSceneRunner::Valid(int32_t index) const { return index >= 0 && size_t(index) < figures_.size(); }
+
 void TSceneRunner::Start() {
   form_->Show();
   Application().UpdateForms();  // the first paint gives the back buffer its size
-  for (int32_t i : spec_.Place) view_->AddFigure(figures_[size_t(i)]->Var);
-  if (spec_.Key >= 0) view_->SetKeyFigure(figures_[size_t(spec_.Key)]->Var);
+  for (int32_t i : spec_.Place)
+    if (Valid(i)) view_->AddFigure(figures_[size_t(i)]->Var);
+  if (Valid(spec_.Key)) view_->SetKeyFigure(figures_[size_t(spec_.Key)]->Var);
   for (size_t i = 0; i < figures_.size(); ++i) {
     if (!figures_[i]->Route) continue;
     if (std::optional<ScenePoint> first = figures_[i]->Route->Start()) Walk(i, *first);
@@ -114,7 +127,10 @@ void TSceneRunner::RunActions(int64_t tick) {
 }
 
 void TSceneRunner::RunAction(const SceneActionSpec& a) {
-  const size_t i = a.Figure >= 0 ? size_t(a.Figure) : 0;
+  const bool pointer = a.Kind == SceneActionKind::Cursor || a.Kind == SceneActionKind::MouseDown ||
+                       a.Kind == SceneActionKind::MouseUp;
+  if (!pointer && !Valid(a.Figure)) return;
+  const size_t i = pointer ? 0 : size_t(a.Figure);
   THeadlessBackend* headless = HeadlessBackend();
   switch (a.Kind) {
     case SceneActionKind::Move:

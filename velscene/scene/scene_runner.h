@@ -73,6 +73,8 @@ class TSceneRunner {
     std::optional<TSceneRoute> Route;
   };
 
+  void Build();
+  bool Valid(int32_t figureIndex) const;
   void BuildMap();
   void BuildFigure(size_t index);
   void BindEvents(size_t index);
