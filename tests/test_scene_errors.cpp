@@ -1,5 +1,6 @@
 // Broken scene files: each gives an ESceneError naming the file, the JSON
 // path inside it and the problem, and nothing is built.
+#include <ostream>
 #include <string>
 
 #include "platform/application.h"
@@ -92,6 +93,9 @@ const BadScene kBad[] = {
         "ranges": [{"x1": 0, "y1": 0, "x2": 19, "y2": 19, "tile": 1}]}})",
      "", "361 tall tiles and 0 figures do not fit the view's 255 display-list slots"},
 };
+
+// Test names show the broken input rather than its bytes.
+void PrintTo(const BadScene& bad, std::ostream* os) { *os << bad.Where << ": " << bad.Problem; }
 
 class SceneErrors : public ::testing::TestWithParam<BadScene> {
  protected:
