@@ -49,9 +49,9 @@ class SceneDir {
 };
 
 // Runs a scene headless and returns its trace lines, parsed.
-inline std::vector<nlohmann::json> TraceOf(const SceneSpec& spec, int64_t ticks) {
+inline std::vector<nlohmann::json> TraceOf(const SceneSpec& desc, int64_t ticks) {
   std::vector<nlohmann::json> lines;
-  RunSceneHeadless(spec, ticks, [&](const std::string& l) { lines.push_back(nlohmann::json::parse(l)); }, nullptr);
+  RunSceneHeadless(desc, ticks, [&](const std::string& l) { lines.push_back(nlohmann::json::parse(l)); }, nullptr);
   return lines;
 }
 

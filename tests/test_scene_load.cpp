@@ -39,7 +39,7 @@ uint32_t FramePixel(const TAniFigure* f, int32_t frame, int32_t x, int32_t y) {
 }  // namespace
 
 TEST_F(SceneLoad, BuildsFiguresMapAndPlacement) {
-  const SceneSpec spec = LoadSceneFile(dir.Write("good.json", R"({
+  const SceneSpec desc = LoadSceneFile(dir.Write("good.json", R"({
     "view": {"width": 320, "height": 200, "interval": 40, "color": "#203040"},
     "tiles": [{"number": 1, "image": "tiles/ground.png"}, {"number": 9, "image": "tiles/tall.png"}],
     "map": {"width": 6, "height": 5,
@@ -56,7 +56,7 @@ TEST_F(SceneLoad, BuildsFiguresMapAndPlacement) {
     ],
     "place": ["other", "hero"],
     "key": "hero"})"));
-  TSceneRunner run(spec);
+  TSceneRunner run(desc);
   run.Start();
   ASSERT_EQ(run.FigureCount(), 3u);
   TAniFigure* hero = run.Figure(1);
@@ -111,7 +111,7 @@ TEST_F(SceneLoad, BuildsFiguresMapAndPlacement) {
 }
 
 TEST_F(SceneLoad, FigureActionsRunAtTheirTicks) {
-  const SceneSpec spec = LoadSceneFile(dir.Write("actions.json", R"({
+  const SceneSpec desc = LoadSceneFile(dir.Write("actions.json", R"({
     "figures": [
       {"name": "a", "X": 1, "Y": 1, "frames": {"sheet": "sheet.png", "width": 8, "height": 8},
        "scripts": [{"number": 1, "frames": [4, 5]}]},
@@ -126,7 +126,7 @@ TEST_F(SceneLoad, FigureActionsRunAtTheirTicks) {
       {"tick": 3, "add": "a"},
       {"tick": 3, "playScript": "a", "script": 1, "loop": false}
     ]})"));
-  const std::vector<json> t = TraceOf(spec, 6);
+  const std::vector<json> t = TraceOf(desc, 6);
   EXPECT_EQ(t[0]["figures"]["a"]["X"], 1);
   EXPECT_EQ(t[1]["figures"]["a"]["X"], 3);
   EXPECT_EQ(t[1]["figures"]["a"]["Z"], 1);
@@ -148,7 +148,7 @@ TEST_F(SceneLoad, FigureActionsRunAtTheirTicks) {
 // Walk scripts follow the direction of each move the runner starts: +X is
 // SE, +Y SW, -X NW, -Y NE; idle plays when the walk ends.
 TEST_F(SceneLoad, WalkScriptsFollowTheDirection) {
-  const SceneSpec spec = LoadSceneFile(dir.Write("walk.json", R"({
+  const SceneSpec desc = LoadSceneFile(dir.Write("walk.json", R"({
     "view": {"interval": 10},
     "figures": [
       {"name": "w", "X": 0, "Y": 0, "Speed": 1, "frames": {"sheet": "sheet.png", "width": 8, "height": 8},
@@ -157,7 +157,7 @@ TEST_F(SceneLoad, WalkScriptsFollowTheDirection) {
        "walk": {"SE": 1, "SW": 2, "NW": 3, "NE": 4, "idle": 5},
        "route": {"waypoints": [[2, 0, 0], [2, 2, 0], [0, 2, 0], [0, 0, 0]]}}
     ]})"));
-  TSceneRunner run(spec);
+  TSceneRunner run(desc);
   std::vector<int32_t> playing;
   run.OnStep = [&](int64_t) { playing.push_back(run.Figure(0)->PlayingScript()); };
   run.Start();
@@ -170,27 +170,27 @@ TEST_F(SceneLoad, WalkScriptsFollowTheDirection) {
   EXPECT_EQ(run.Figure(0)->Y(), 0.0f);
 }
 
-// A spec made in code is not checked by the loader: out-of-range figure
+// A desc made in code is not checked by the loader: out-of-range figure
 // indices are skipped, and a name the host refuses throws without leaking.
 TEST_F(SceneLoad, HandMadeSpecsAreSafe) {
-  SceneSpec spec;
-  spec.Figures.push_back({});
-  spec.Figures[0].Name = "only";
-  spec.Place = {0, 5, -2};
-  spec.Key = 7;
+  SceneSpec desc;
+  desc.Figures.push_back({});
+  desc.Figures[0].Name = "only";
+  desc.Place = {0, 5, -2};
+  desc.Key = 7;
   SceneActionSpec act;
   act.Tick = 0;
   act.Kind = SceneActionKind::Move;
   act.Figure = 9;
-  spec.Actions.push_back(act);
+  desc.Actions.push_back(act);
   {
-    TSceneRunner run(spec);
+    TSceneRunner run(desc);
     run.Start();
     EXPECT_EQ(run.Figure(0)->Slot(), 1);
     EXPECT_EQ(run.View()->KeyFigure(), 0);
   }
-  spec.Figures[0].Name = "not a name";
+  desc.Figures[0].Name = "not a name";
   const int forms = Application().FormCount();
-  EXPECT_THROW(TSceneRunner run(spec), EComponentError);
+  EXPECT_THROW(TSceneRunner run(desc), EComponentError);
   EXPECT_EQ(Application().FormCount(), forms);
 }

@@ -51,16 +51,16 @@ std::vector<Chunk> Chunks(const std::vector<uint8_t>& png) {
 }  // namespace
 
 TEST(SceneRender, DemoRendersTheSameBytesTwice) {
-  const SceneSpec spec = LoadSceneFile(DemoScene());
+  const SceneSpec desc = LoadSceneFile(DemoScene());
   SceneDir dir;
   SceneRenderOptions o;
   o.Ticks = 30;
   o.OutDir = dir.Path("first");
   o.TracePath = dir.Path("first.jsonl");
-  const SceneRenderResult a = RenderScene(spec, o);
+  const SceneRenderResult a = RenderScene(desc, o);
   o.OutDir = dir.Path("second");
   o.TracePath = dir.Path("second.jsonl");
-  const SceneRenderResult b = RenderScene(spec, o);
+  const SceneRenderResult b = RenderScene(desc, o);
   ASSERT_EQ(a.FrameFiles.size(), 30u);
   ASSERT_EQ(b.FrameFiles.size(), 30u);
   for (size_t i = 0; i < 30; ++i) {
@@ -75,22 +75,22 @@ TEST(SceneRender, DemoRendersTheSameBytesTwice) {
 }
 
 TEST(SceneRender, FramesShowTheSceneCentredOnTheKeyFigure) {
-  const SceneSpec spec = LoadSceneFile(DemoScene());
+  const SceneSpec desc = LoadSceneFile(DemoScene());
   std::vector<uint32_t> last;
   int frames = 0;
-  RunSceneHeadless(spec, 3, nullptr, [&](const SceneFrame& f) {
+  RunSceneHeadless(desc, 3, nullptr, [&](const SceneFrame& f) {
     ++frames;
-    EXPECT_EQ(f.Width, spec.View.Width);
-    EXPECT_EQ(f.Height, spec.View.Height);
+    EXPECT_EQ(f.Width, desc.View.Width);
+    EXPECT_EQ(f.Height, desc.View.Height);
     last.assign(f.Pixels, f.Pixels + size_t(f.Width) * size_t(f.Height));
   });
   EXPECT_EQ(frames, 3);
   // The camera centres the hero's 32 x 48 frame: its blue tunic (0x3860C4 in
   // the art) shows there and nowhere else; the map covers the middle of the
   // view, so no pixel there has the bare background colour.
-  const int32_t w = spec.View.Width, h = spec.View.Height;
+  const int32_t w = desc.View.Width, h = desc.View.Height;
   const int32_t left = (w - 32) / 2, top = (h - 48) / 2;
-  const uint32_t background = ColorRefFromPixel(uint32_t(ColorToRGB(spec.View.Color)));
+  const uint32_t background = ColorRefFromPixel(uint32_t(ColorToRGB(desc.View.Color)));
   int tunicInside = 0, tunicOutside = 0, bare = 0;
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) {
@@ -106,17 +106,17 @@ TEST(SceneRender, FramesShowTheSceneCentredOnTheKeyFigure) {
 }
 
 TEST(SceneRender, AnimatedPngIsWellFormed) {
-  const SceneSpec spec = LoadSceneFile(DemoScene());
+  const SceneSpec desc = LoadSceneFile(DemoScene());
   SceneDir dir;
   SceneRenderOptions o;
   o.Ticks = 4;
   o.OutDir = dir.Path("out");
-  const SceneRenderResult r = RenderScene(spec, o);
+  const SceneRenderResult r = RenderScene(desc, o);
   const std::vector<Chunk> chunks = Chunks(ReadFile(r.AnimationFile));
   ASSERT_GE(chunks.size(), 4u);
   EXPECT_EQ(chunks[0].Type, "IHDR");
-  EXPECT_EQ(Be32(chunks[0].Data.data()), uint32_t(spec.View.Width));
-  EXPECT_EQ(Be32(chunks[0].Data.data() + 4), uint32_t(spec.View.Height));
+  EXPECT_EQ(Be32(chunks[0].Data.data()), uint32_t(desc.View.Width));
+  EXPECT_EQ(Be32(chunks[0].Data.data() + 4), uint32_t(desc.View.Height));
   ASSERT_EQ(chunks[1].Type, "acTL");
   EXPECT_EQ(Be32(chunks[1].Data.data()), 4u);      // frames
   EXPECT_EQ(Be32(chunks[1].Data.data() + 4), 0u);  // loops forever
@@ -127,7 +127,7 @@ TEST(SceneRender, AnimatedPngIsWellFormed) {
     types.push_back(c.Type);
     if (c.Type == "fcTL") {
       EXPECT_EQ(Be32(c.Data.data()), sequence++);
-      EXPECT_EQ(c.Data[20] << 8 | c.Data[21], int(spec.View.Interval));  // delay numerator (ms)
+      EXPECT_EQ(c.Data[20] << 8 | c.Data[21], int(desc.View.Interval));  // delay numerator (ms)
       EXPECT_EQ(c.Data[22] << 8 | c.Data[23], 1000);
     }
     if (c.Type == "fdAT") {

@@ -91,11 +91,11 @@ class RouteScenes : public ::testing::Test {
  protected:
   void SetUp() override { dir.Image("f.png", 16, 16, 0x4080C0); }
   std::vector<json> Run(const std::string& text, int64_t ticks) {
-    spec = LoadSceneFile(dir.Write("route.json", text));
-    return TraceOf(spec, ticks);
+    desc = LoadSceneFile(dir.Write("route.json", text));
+    return TraceOf(desc, ticks);
   }
   SceneDir dir;
-  SceneSpec spec;
+  SceneSpec desc;
 };
 
 }  // namespace

@@ -43,11 +43,11 @@ class SceneTrace : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.Image("f.png", 32, 48, 0x808080);
-    spec = LoadSceneFile(dir.Write("trace.json", kScene));
-    lines = TraceOf(spec, 8);
+    desc = LoadSceneFile(dir.Write("trace.json", kScene));
+    lines = TraceOf(desc, 8);
   }
   SceneDir dir;
-  SceneSpec spec;
+  SceneSpec desc;
   std::vector<json> lines;
 };
 
@@ -130,5 +130,5 @@ TEST_F(SceneTrace, OrderFollowsTheDepthSort) {
 }
 
 TEST_F(SceneTrace, SameSceneSameTrace) {
-  EXPECT_EQ(TraceOf(spec, 8), lines);
+  EXPECT_EQ(TraceOf(desc, 8), lines);
 }

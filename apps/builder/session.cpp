@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "apps/builder/inspector.h"
+#include "apps/builder/listings.h"
 #include "platform/application.h"
 #include "platform/design.h"
 #include "platform/events.h"

@@ -33,8 +33,8 @@ std::string Absolute(const std::string& path) {
   return ec ? path : p.lexically_normal().string();
 }
 
-int Render(const SceneSpec& spec, const SceneRenderOptions& o) {
-  const SceneRenderResult r = RenderScene(spec, o);
+int Render(const SceneSpec& desc, const SceneRenderOptions& o) {
+  const SceneRenderResult r = RenderScene(desc, o);
   if (!r.FrameFiles.empty())
     std::printf("wrote %zu frames: %s ... %s\n", r.FrameFiles.size(), Absolute(r.FrameFiles.front()).c_str(),
                 std::filesystem::path(r.FrameFiles.back()).filename().c_str());
@@ -61,19 +61,19 @@ std::string OpenWindowSystem() {
 int RunRender(const TCommandLine& cl) { return Render(LoadSceneFile(cl.Scene), RenderOptions(cl, 0)); }
 
 int RunPlay(const TCommandLine& cl) {
-  const SceneSpec spec = LoadSceneFile(cl.Scene);
+  const SceneSpec desc = LoadSceneFile(cl.Scene);
   if (const std::string why = OpenWindowSystem(); !why.empty()) {
     const SceneRenderOptions o = RenderOptions(cl, 120);
     std::printf("velscene: no window (%s): rendering %lld ticks headless to %s instead\n", why.c_str(),
                 static_cast<long long>(o.Ticks), Absolute(o.OutDir).c_str());
-    return Render(spec, o);
+    return Render(desc, o);
   }
   std::ofstream trace;
   if (!cl.TracePath.empty()) {
     trace.open(cl.TracePath, std::ios::trunc);
     if (!trace) throw std::runtime_error(cl.TracePath + ": cannot write the trace");
   }
-  TSceneRunner runner(spec);
+  TSceneRunner runner(desc);
   runner.OnLog = [](const std::string& note) {
     std::printf("%s\n", note.c_str());
     std::fflush(stdout);

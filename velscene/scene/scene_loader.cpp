@@ -143,9 +143,9 @@ int32_t CountTallTiles(const SceneMapSpec& m, const std::vector<SceneTileSpec>& 
   return count;
 }
 
-int32_t FigureByName(const SceneSpec& spec, const SceneNode& n) {
+int32_t FigureByName(const SceneSpec& desc, const SceneNode& n) {
   const std::string name = n.String();
-  const int32_t index = spec.FindFigure(name);
+  const int32_t index = desc.FindFigure(name);
   if (index < 0) n.Fail("no figure named \"" + name + "\"");
   return index;
 }
@@ -170,7 +170,7 @@ constexpr Verb kVerbs[] = {
     {"mouseUp", SceneActionKind::MouseUp},     {"playScript", SceneActionKind::PlayScript},
 };
 
-SceneActionSpec ReadAction(const SceneSpec& spec, const SceneNode& a) {
+SceneActionSpec ReadAction(const SceneSpec& desc, const SceneNode& a) {
   a.ExpectObject();
   SceneActionSpec act;
   act.Tick = a.Field("tick").Int(0, 1'000'000'000);
@@ -188,13 +188,13 @@ SceneActionSpec ReadAction(const SceneSpec& spec, const SceneNode& a) {
     case SceneActionKind::Move:
     case SceneActionKind::SetPos:
       a.Allow({"tick", verb->Key, "to"});
-      act.Figure = FigureByName(spec, what);
+      act.Figure = FigureByName(desc, what);
       act.To = ReadPoint3(a.Field("to"));
       break;
     case SceneActionKind::Remove:
     case SceneActionKind::Add:
       a.Allow({"tick", verb->Key});
-      act.Figure = FigureByName(spec, what);
+      act.Figure = FigureByName(desc, what);
       break;
     case SceneActionKind::Cursor:
     case SceneActionKind::MouseDown:
@@ -215,11 +215,11 @@ SceneActionSpec ReadAction(const SceneSpec& spec, const SceneNode& a) {
     }
     case SceneActionKind::PlayScript: {
       a.Allow({"tick", verb->Key, "script", "loop"});
-      act.Figure = FigureByName(spec, what);
+      act.Figure = FigureByName(desc, what);
       const SceneNode script = a.Field("script");
       act.Script = int32_t(script.Int(0, 64));
-      if (act.Script > 0 && !ScriptDefined(spec.Figures[size_t(act.Figure)], act.Script))
-        script.Fail("figure \"" + spec.Figures[size_t(act.Figure)].Name + "\" has no script " +
+      if (act.Script > 0 && !ScriptDefined(desc.Figures[size_t(act.Figure)], act.Script))
+        script.Fail("figure \"" + desc.Figures[size_t(act.Figure)].Name + "\" has no script " +
                     std::to_string(act.Script));
       if (auto l = a.Optional("loop")) act.Loop = l->Bool();
       break;
@@ -257,40 +257,40 @@ SceneSpec ParseScene(const std::string& text, const std::string& file, const std
   top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions"});
 
   SceneImages images(baseDir);
-  SceneSpec spec;
-  spec.File = file;
-  if (auto v = top.Optional("view")) spec.View = ReadView(*v);
-  if (auto t = top.Optional("tiles")) spec.Tiles = ReadTiles(*t, images);
-  if (auto m = top.Optional("map")) spec.Map = ReadMap(*m);
-  if (auto f = top.Optional("figures")) spec.Figures = ReadSceneFigures(*f, images);
+  SceneSpec desc;
+  desc.File = file;
+  if (auto v = top.Optional("view")) desc.View = ReadView(*v);
+  if (auto t = top.Optional("tiles")) desc.Tiles = ReadTiles(*t, images);
+  if (auto m = top.Optional("map")) desc.Map = ReadMap(*m);
+  if (auto f = top.Optional("figures")) desc.Figures = ReadSceneFigures(*f, images);
 
   if (auto place = top.Optional("place")) {
     for (size_t i = 0; i < place->Size(); ++i) {
       const SceneNode n = place->At(i);
-      const int32_t index = FigureByName(spec, n);
-      if (std::find(spec.Place.begin(), spec.Place.end(), index) != spec.Place.end())
-        n.Fail("figure \"" + spec.Figures[size_t(index)].Name + "\" is placed twice");
-      spec.Place.push_back(index);
+      const int32_t index = FigureByName(desc, n);
+      if (std::find(desc.Place.begin(), desc.Place.end(), index) != desc.Place.end())
+        n.Fail("figure \"" + desc.Figures[size_t(index)].Name + "\" is placed twice");
+      desc.Place.push_back(index);
     }
   } else {
-    for (size_t i = 0; i < spec.Figures.size(); ++i) spec.Place.push_back(int32_t(i));
+    for (size_t i = 0; i < desc.Figures.size(); ++i) desc.Place.push_back(int32_t(i));
   }
   if (auto key = top.Optional("key")) {
-    spec.Key = FigureByName(spec, *key);
-    if (std::find(spec.Place.begin(), spec.Place.end(), spec.Key) == spec.Place.end())
-      key->Fail("the key figure \"" + spec.Figures[size_t(spec.Key)].Name + "\" is not placed");
+    desc.Key = FigureByName(desc, *key);
+    if (std::find(desc.Place.begin(), desc.Place.end(), desc.Key) == desc.Place.end())
+      key->Fail("the key figure \"" + desc.Figures[size_t(desc.Key)].Name + "\" is not placed");
   }
   if (auto actions = top.Optional("actions")) {
-    for (size_t i = 0; i < actions->Size(); ++i) spec.Actions.push_back(ReadAction(spec, actions->At(i)));
-    std::stable_sort(spec.Actions.begin(), spec.Actions.end(),
+    for (size_t i = 0; i < actions->Size(); ++i) desc.Actions.push_back(ReadAction(desc, actions->At(i)));
+    std::stable_sort(desc.Actions.begin(), desc.Actions.end(),
                      [](const SceneActionSpec& a, const SceneActionSpec& b) { return a.Tick < b.Tick; });
   }
 
-  const int32_t tall = spec.Map ? CountTallTiles(*spec.Map, spec.Tiles) : 0;
-  if (tall + int64_t(spec.Figures.size()) > kMaxEntries)
-    top.Fail(std::to_string(tall) + " tall tiles and " + std::to_string(spec.Figures.size()) +
+  const int32_t tall = desc.Map ? CountTallTiles(*desc.Map, desc.Tiles) : 0;
+  if (tall + int64_t(desc.Figures.size()) > kMaxEntries)
+    top.Fail(std::to_string(tall) + " tall tiles and " + std::to_string(desc.Figures.size()) +
              " figures do not fit the view's " + std::to_string(kMaxEntries) + " display-list slots");
-  return spec;
+  return desc;
 }
 
 SceneSpec LoadSceneFile(const std::string& path) {

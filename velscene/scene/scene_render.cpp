@@ -16,12 +16,12 @@
 
 namespace vel {
 
-void RunSceneHeadless(const SceneSpec& spec, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
+void RunSceneHeadless(const SceneSpec& desc, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
                       const std::function<void(const SceneFrame&)>& onFrame) {
   if (!HeadlessBackend() && !Application().SelectBackend("headless"))
     throw std::runtime_error("the headless backend is not available");
   THeadlessBackend* clock = HeadlessBackend();
-  TSceneRunner runner(spec);
+  TSceneRunner runner(desc);
   runner.OnStep = [&](int64_t tick) {
     if (onTraceLine) onTraceLine(SceneTraceLine(runner, tick, runner.Events()));
     runner.ClearEvents();
@@ -31,7 +31,7 @@ void RunSceneHeadless(const SceneSpec& spec, int64_t ticks, const std::function<
   const int32_t w = runner.View()->Width(), h = runner.View()->Height();
   std::vector<uint32_t> frame(size_t(w) * size_t(h));
   for (int64_t k = 1; k <= ticks; ++k) {
-    clock->Advance(spec.View.Interval);
+    clock->Advance(desc.View.Interval);
     if (runner.Ticks() != k) throw std::logic_error("the view's timer did not tick once per interval");
     if (!onFrame) continue;
     // The view's area of the window surface, clipped to the surface.
@@ -58,7 +58,7 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-SceneRenderResult RenderScene(const SceneSpec& spec, const SceneRenderOptions& options) {
+SceneRenderResult RenderScene(const SceneSpec& desc, const SceneRenderOptions& options) {
   SceneRenderResult result;
   const bool images = options.WriteFrames || options.WriteAnimation;
   std::filesystem::path dir(options.OutDir.empty() ? "." : options.OutDir);
@@ -73,9 +73,9 @@ SceneRenderResult RenderScene(const SceneSpec& spec, const SceneRenderOptions& o
     if (!trace) throw std::runtime_error(options.TracePath + ": cannot write the trace");
     result.TraceFile = options.TracePath;
   }
-  TApngWriter animation(spec.View.Width, spec.View.Height, spec.View.Interval);
+  TApngWriter animation(desc.View.Width, desc.View.Height, desc.View.Interval);
   RunSceneHeadless(
-      spec, options.Ticks,
+      desc, options.Ticks,
       [&](const std::string& line) {
         if (trace.is_open()) trace << line << '\n';
       },

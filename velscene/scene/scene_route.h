@@ -10,7 +10,7 @@ namespace vel {
 
 class TSceneRoute {
  public:
-  explicit TSceneRoute(SceneRouteSpec spec) : spec_(std::move(spec)) {}
+  explicit TSceneRoute(SceneRouteSpec desc) : spec_(std::move(desc)) {}
 
   // Set-up: the first waypoint, none for a route without waypoints.
   std::optional<ScenePoint> Start();

@@ -1,4 +1,4 @@
-// TSceneRunner: building the window, view, map and figures from the spec,
+// TSceneRunner: building the window, view, map and figures from the desc,
 // start-up order and the actions of each tick.
 #include "velscene/scene/scene_runner.h"
 
@@ -7,27 +7,27 @@
 
 namespace vel {
 
-TSceneRunner::TSceneRunner(const SceneSpec& spec) : spec_(spec) {
+TSceneRunner::TSceneRunner(const SceneSpec& desc) : spec_(desc) {
   form_ = new TForm(nullptr);
   try {
     Build();
   } catch (...) {
-    delete form_;  // a spec built by hand may hold a name the host refuses
+    delete form_;  // a desc built by hand may hold a name the host refuses
     throw;
   }
 }
 
 void TSceneRunner::Build() {
-  const SceneSpec& spec = spec_;
-  form_->SetCaption("Velscene - " + spec.File);
-  form_->SetClientSize(spec.View.Width, spec.View.Height);
+  const SceneSpec& desc = spec_;
+  form_->SetCaption("Velscene - " + desc.File);
+  form_->SetClientSize(desc.View.Width, desc.View.Height);
   view_ = new TAniView(form_);
   view_->SetParent(form_);
-  view_->SetBounds(0, 0, spec.View.Width, spec.View.Height);
-  view_->SetInterval(spec.View.Interval);
-  view_->SetColor(spec.View.Color);
+  view_->SetBounds(0, 0, desc.View.Width, desc.View.Height);
+  view_->SetInterval(desc.View.Interval);
+  view_->SetColor(desc.View.Color);
   BuildMap();
-  for (size_t i = 0; i < spec.Figures.size(); ++i) BuildFigure(i);
+  for (size_t i = 0; i < desc.Figures.size(); ++i) BuildFigure(i);
   for (size_t i = 0; i < figures_.size(); ++i) BindEvents(i);
 
   view_->OnBeforeUpdate = [this](TObject*) {

@@ -31,9 +31,9 @@ struct SceneEvent {
 
 class TSceneRunner {
  public:
-  // Builds everything hidden on the current backend; the spec must outlive
+  // Builds everything hidden on the current backend; the desc must outlive
   // the runner.
-  explicit TSceneRunner(const SceneSpec& spec);
+  explicit TSceneRunner(const SceneSpec& desc);
   ~TSceneRunner();
   TSceneRunner(const TSceneRunner&) = delete;
   TSceneRunner& operator=(const TSceneRunner&) = delete;
@@ -56,7 +56,7 @@ class TSceneRunner {
   const std::vector<SceneEvent>& Events() const { return events_; }
   void ClearEvents() { events_.clear(); }
 
-  const SceneSpec& Spec() const { return spec_; }
+  const SceneSpec& Desc() const { return spec_; }
   TForm* Form() const { return form_; }
   TAniView* View() const { return view_; }
   TAniMap* Map() const { return map_; }  // null when the scene has no map

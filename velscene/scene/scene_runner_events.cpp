@@ -46,8 +46,8 @@ void TSceneRunner::MoveFromOutside(size_t index, const ScenePoint& to) {
 }
 
 void TSceneRunner::UpdateWalkScript(size_t index) {
-  const SceneFigureSpec& spec = spec_.Figures[index];
-  if (!spec.Walk) return;
+  const SceneFigureSpec& desc = spec_.Figures[index];
+  if (!desc.Walk) return;
   TAniFigure* f = figures_[index]->Var;
   const TAniEntry* e = f->Slot() > 0 ? view_->Entry(f->Slot()) : nullptr;
   int32_t script = 0;
@@ -55,11 +55,11 @@ void TSceneRunner::UpdateWalkScript(size_t index) {
     const float dx = e->TargetX - f->X(), dy = e->TargetY - f->Y();
     if (dx == 0 && dy == 0) return;  // arrives at once: keep what plays
     if (std::fabs(dx) >= std::fabs(dy))
-      script = dx > 0 ? spec.Walk->SE : spec.Walk->NW;
+      script = dx > 0 ? desc.Walk->SE : desc.Walk->NW;
     else
-      script = dy > 0 ? spec.Walk->SW : spec.Walk->NE;
+      script = dy > 0 ? desc.Walk->SW : desc.Walk->NE;
   } else {
-    script = spec.Walk->Idle;
+    script = desc.Walk->Idle;
   }
   if (f->PlayingScript() != script) f->PlayScript(script, true);
 }

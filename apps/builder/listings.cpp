@@ -1,5 +1,5 @@
 // The builder's palette, package and inspector listings.
-#include "apps/builder/inspector.h"
+#include "apps/builder/listings.h"
 
 #include <cctype>
 #include <cstring>
