@@ -3,6 +3,7 @@
 #include "platform/application.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/forms.h"
 #include "platform/host_typinfo.h"
@@ -12,6 +13,17 @@ namespace vel {
 
 namespace {
 TApplication* g_application = nullptr;
+
+// The backend at start: the one VELSCENE_BACKEND names ("headless", "sdl2",
+// ...), else (or when that one cannot start) "auto": a window system when a
+// display is there, headless otherwise.
+std::unique_ptr<THostBackend> StartupBackend() {
+  if (const char* name = std::getenv("VELSCENE_BACKEND"); name != nullptr && *name != '\0') {
+    if (std::unique_ptr<THostBackend> backend = CreateBackend(name)) return backend;
+  }
+  if (std::unique_ptr<THostBackend> backend = CreateBackend("auto")) return backend;
+  return CreateBackend("headless");
+}
 }  // namespace
 
 TApplication& Application() {
@@ -23,7 +35,7 @@ TApplication* ApplicationIfAlive() { return g_application; }
 
 TPoint GetCursorPos() { return Application().Backend().CursorPos(); }
 
-TApplication::TApplication() : backend_(CreateBackend("headless")) {
+TApplication::TApplication() : backend_(StartupBackend()) {
   g_application = this;
   RegisterHostClasses();
 }

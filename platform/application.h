@@ -18,6 +18,8 @@ class TTimer;
 
 class TApplication {
  public:
+  // Starts on the backend VELSCENE_BACKEND names, else on "auto" (a window
+  // system when a display is there, headless otherwise).
   TApplication();
   ~TApplication();
   TApplication(const TApplication&) = delete;

@@ -4,6 +4,7 @@
 
 #include "platform/backend.h"
 
+// The SDL2 window backend (priority 10: chosen by "auto" when a display opens).
 #if defined(VELSCENE_HAVE_SDL2) && __has_include("platform/backends/sdl2/sdl2.h")
 #include "platform/backends/sdl2/sdl2.h"
 #define VELSCENE_REGISTER_SDL2 1
