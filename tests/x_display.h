@@ -81,7 +81,7 @@ inline bool Screenshot(TBitmap& out, const std::string& path) {
   } catch (const EImageError&) {
     return false;
   }
-  std::remove(path.c_str());
+  if (!std::getenv("KEEP_SHOTS")) std::remove(path.c_str());
   return !out.Empty();
 }
 
