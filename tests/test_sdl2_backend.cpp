@@ -6,6 +6,8 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -104,6 +106,65 @@ TEST(Sdl2MessageBox, LineBreaksBecomeNewlines) {
   EXPECT_EQ(MessageBoxText("one\rtwo\r\nthree\nfour\r"), "one\ntwo\nthree\nfour\n");
   EXPECT_EQ(MessageBoxText(""), "");
   EXPECT_EQ(MessageBoxText("\r\r\n"), "\n\n");
+}
+
+// ---------------------------------------------------------------------------
+// The backend a process starts on
+// ---------------------------------------------------------------------------
+namespace {
+
+// Runs in a child process, where the application is made anew.
+void ExitNamingTheStartupBackend() {
+  std::fprintf(stderr, "started on %s\n", Application().Backend().Name());
+  std::exit(0);
+}
+
+void SetEnv(const char* name, const std::string& value) {
+  if (value.empty())
+    unsetenv(name);
+  else
+    setenv(name, value.c_str(), 1);
+}
+
+}  // namespace
+
+TEST(Sdl2Startup, EnvironmentNamesTheBackendElseADisplayDecides) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process for each
+  const char* display = std::getenv("DISPLAY");
+  const std::string savedDisplay = display != nullptr ? display : "";
+  // The body runs again in each child before its statement: the application
+  // must not be made here.
+  bool sdlStarts = false;
+#if defined(VELSCENE_HAVE_SDL2)
+  sdlStarts = !savedDisplay.empty() && TSdl2Backend::Create() != nullptr;
+#endif
+
+  SetEnv("VELSCENE_BACKEND", "headless");
+  EXPECT_EXIT(ExitNamingTheStartupBackend(), ::testing::ExitedWithCode(0), "started on headless");
+  // No display: whatever is asked for, the process runs headless.
+  SetEnv("DISPLAY", "");
+  SetEnv("WAYLAND_DISPLAY", "");
+  SetEnv("VELSCENE_BACKEND", "sdl2");
+  EXPECT_EXIT(ExitNamingTheStartupBackend(), ::testing::ExitedWithCode(0), "started on headless");
+  SetEnv("VELSCENE_BACKEND", "");
+  EXPECT_EXIT(ExitNamingTheStartupBackend(), ::testing::ExitedWithCode(0), "started on headless");
+#if defined(VELSCENE_HAVE_SDL2)
+  // SDL's window-less driver, when asked for by name, is taken.
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  const std::string savedDriver = driver != nullptr ? driver : "";
+  SetEnv("SDL_VIDEODRIVER", "dummy");
+  EXPECT_EXIT(ExitNamingTheStartupBackend(), ::testing::ExitedWithCode(0), "started on sdl2");
+  SetEnv("SDL_VIDEODRIVER", savedDriver);
+#endif
+  SetEnv("DISPLAY", savedDisplay);
+  if (!sdlStarts) GTEST_SKIP() << "no display where SDL2 starts";
+  // A display: SDL2 unless the environment says otherwise; an unknown name
+  // counts as not given.
+  EXPECT_EXIT(ExitNamingTheStartupBackend(), ::testing::ExitedWithCode(0), "started on sdl2");
+  SetEnv("VELSCENE_BACKEND", "no-such-backend");
+  EXPECT_EXIT(ExitNamingTheStartupBackend(), ::testing::ExitedWithCode(0), "started on sdl2");
+  SetEnv("VELSCENE_BACKEND", "headless");
+  EXPECT_EXIT(ExitNamingTheStartupBackend(), ::testing::ExitedWithCode(0), "started on headless");
 }
 
 // ---------------------------------------------------------------------------

@@ -81,7 +81,7 @@ inline bool Screenshot(TBitmap& out, const std::string& path) {
   } catch (const EImageError&) {
     return false;
   }
-  if (!std::getenv("KEEP_SHOTS")) std::remove(path.c_str());
+  if (!std::getenv("VELSCENE_KEEP_SCREENSHOTS")) std::remove(path.c_str());  // kept for a look when set
   return !out.Empty();
 }
 

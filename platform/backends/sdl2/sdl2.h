@@ -20,7 +20,8 @@ namespace vel {
 class TSdl2Backend : public THostBackend {
  public:
   // Starts SDL's video and timer subsystems; null when no display can be
-  // opened. Each backend holds its own reference on them, so backends may be
+  // opened (SDL's offscreen and dummy drivers only when SDL_VIDEODRIVER
+  // names them). Each backend holds its own reference on them, so backends may be
   // made and dropped any number of times.
   static std::unique_ptr<TSdl2Backend> Create();
   ~TSdl2Backend() override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/application.h"
@@ -81,6 +82,16 @@ std::unique_ptr<TSdl2Backend> TSdl2Backend::Create() {
   // The click that activates a window reaches its form too.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_InitSubSystem(kSubsystems) != 0) return nullptr;
+  // SDL falls back on drivers that show nothing ("offscreen" starts without
+  // any display); those count only when SDL_VIDEODRIVER asks for them.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (driver == nullptr ||
+      ((std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+       (asked == nullptr || std::strstr(asked, driver) == nullptr))) {
+    SDL_QuitSubSystem(kSubsystems);
+    return nullptr;
+  }
   WakeEventType();
   std::unique_ptr<TSdl2Backend> backend(new TSdl2Backend());
   backend->mods_ = ModifierState(static_cast<Uint16>(SDL_GetModState()));
