@@ -38,6 +38,23 @@ Uint32 PostWake(Uint32 /*interval*/, void* param) {
   return 0;  // one shot
 }
 
+// SDL falls back on drivers that show nothing ("offscreen" starts without
+// any display); those count only when SDL_VIDEODRIVER asks for them.
+bool ShowsWindows(const char* driver) {
+  if (driver == nullptr) return false;
+  if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  return asked != nullptr && std::strstr(asked, driver) != nullptr;
+}
+
+bool DisplayNamed() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = SDL_getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
 std::unique_ptr<THostBackend> MakeSdl2() { return TSdl2Backend::Create(); }
 
 TShiftState ModifierState(Uint16 mods) {
@@ -81,16 +98,15 @@ std::unique_ptr<TSdl2Backend> TSdl2Backend::Create() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // The click that activates a window reaches its form too.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  if (SDL_InitSubSystem(kSubsystems) != 0) return nullptr;
-  // SDL falls back on drivers that show nothing ("offscreen" starts without
-  // any display); those count only when SDL_VIDEODRIVER asks for them.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-  if (driver == nullptr ||
-      ((std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
-       (asked == nullptr || std::strstr(asked, driver) == nullptr))) {
-    SDL_QuitSubSystem(kSubsystems);
-    return nullptr;
+  for (int attempt = 1;; ++attempt) {
+    if (SDL_InitSubSystem(kSubsystems) == 0) {
+      if (ShowsWindows(SDL_GetCurrentVideoDriver())) break;
+      SDL_QuitSubSystem(kSubsystems);
+    }
+    // A busy X server refuses a connection now and then, and SDL then lands
+    // on a display-less driver: with a display named, try again a little.
+    if (attempt == 3 || !DisplayNamed()) return nullptr;
+    SDL_Delay(25);
   }
   WakeEventType();
   std::unique_ptr<TSdl2Backend> backend(new TSdl2Backend());
