@@ -13,7 +13,10 @@ namespace {
 std::atomic<uint64_t> gAllocations{0};
 }  // namespace
 
-// Every allocation of the test program is counted.
+// Every allocation of the test program is counted. GCC takes malloc/free
+// inside replaced operators for a mismatch once they are inlined.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
   gAllocations.fetch_add(1, std::memory_order_relaxed);
   if (void* p = std::malloc(size ? size : 1)) return p;
@@ -21,6 +24,7 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
