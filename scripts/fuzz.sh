@@ -22,19 +22,23 @@ fi
 
 CXX=clang++ cmake -G Ninja -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELSCENE_FUZZ=ON \
   -DVELSCENE_WERROR=ON -DVELSCENE_TESTS=OFF -DVELSCENE_BENCH=OFF -DVELSCENE_APPS=OFF -DVELSCENE_SDL2=OFF >/dev/null
-ninja -C build/fuzz -j "$jobs"
 
 fuzzers=("$@")
 if [ ${#fuzzers[@]} -eq 0 ]; then
   for f in fuzz/fuzz_*.cpp; do fuzzers+=("$(basename "$f" .cpp | sed 's/^fuzz_//')"); done
 fi
+for name in "${fuzzers[@]}"; do
+  [ -f "fuzz/fuzz_$name.cpp" ] || { echo "fuzz: no fuzzer named $name" >&2; exit 1; }
+done
+# Only the fuzzers and what they link: the shared runtime and the design
+# package are not built with libFuzzer.
+ninja -C build/fuzz -j "$jobs" "${fuzzers[@]/#/fuzz_}"
 
 findings=build/fuzz/findings
 mkdir -p "$findings"
 status=0
 for name in "${fuzzers[@]}"; do
   exe=build/fuzz/fuzz/fuzz_$name
-  [ -x "$exe" ] || { echo "fuzz: no fuzzer named $name" >&2; exit 1; }
   work=$(mktemp -d)
   seeds=fuzz/corpus/$name
   [ -d "$seeds" ] || seeds=
