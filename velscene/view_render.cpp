@@ -51,8 +51,9 @@ void TAniView::DrawEntries() {
     if (!loaded) continue;
     if (F->Highlighted || F->FHover) {
       const int32_t ow = SaturateInt32(int64_t(w) + 2), oh = SaturateInt32(int64_t(h) + 2);
-      blit(F->FHighlightMasks[f], x - 1, y - 1, ow, oh, SRCAND);
-      blit(F->FHighlights[f], x - 1, y - 1, ow, oh, SRCPAINT);
+      const int32_t ox = SaturateInt32(int64_t(x) - 1), oy = SaturateInt32(int64_t(y) - 1);
+      blit(F->FHighlightMasks[f], ox, oy, ow, oh, SRCAND);
+      blit(F->FHighlights[f], ox, oy, ow, oh, SRCPAINT);
     }
     if (!F->Transparent) blit(F->FMasks[f], x, y, w, h, SRCAND);
     blit(F->FImages[f], x, y, w, h, SRCPAINT);
@@ -73,8 +74,10 @@ void TAniView::Paint() {
     BitBlt(Canvas()->Handle(), 0, 0, W, H, FBuffer->Canvas()->Handle(), 0, 0, SRCCOPY);
     return;
   }
-  FBuffer->SetWidth(W);
-  FBuffer->SetHeight(H);
+  // Both sides at once: a side set alone could make a transient size the
+  // raster layer refuses (say the old height with the new width), and the
+  // refusal would leave the buffer empty at the new size.
+  FBuffer->SetSize(W, H);
   FillRect(FBuffer->Canvas()->Handle(), &all, FBackBrush);
 }
 

@@ -3,6 +3,7 @@
 // OnAfterUpdate, present, OnAfterDisplay. One routine behind the timer and
 // DrawFrame; it allocates nothing.
 #include "platform/application.h"
+#include "velscene/numeric.h"
 #include "velscene/view_walk.h"
 
 namespace vel {
@@ -26,7 +27,7 @@ void TAniView::RunTick() {
 
   if (FBuffer) {
     EnsureBackBrush();
-    const RECT all{0, 0, Width() + 1, Height() + 1};
+    const RECT all{0, 0, SaturateInt32(int64_t(Width()) + 1), SaturateInt32(int64_t(Height()) + 1)};
     FillRect(FBuffer->Canvas()->Handle(), &all, FBackBrush);
   }
   OnBeforeUpdate(this);

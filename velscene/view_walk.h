@@ -15,14 +15,19 @@ struct TAniView::Walk {
   bool Detached = false;  // Current was unlinked; continue with Cont
   int32_t Cont = 0;
 
-  // GCC cannot see that the destructor takes the walk off the view again.
+  // GCC cannot see that the destructor takes the walk off the view again
+  // (clang has no such warning).
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
   Walk(TAniView& view, bool backward)
       : View(view), Outer(view.FWalks), Current(backward ? view.FLast : view.FFirst), Backward(backward) {
     view.FWalks = this;
   }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
   ~Walk() { View.FWalks = Outer; }
   Walk(const Walk&) = delete;
   Walk& operator=(const Walk&) = delete;
