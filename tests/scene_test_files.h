@@ -49,7 +49,7 @@ class SceneDir {
 };
 
 // Runs a scene headless and returns its trace lines, parsed.
-inline std::vector<nlohmann::json> TraceOf(const SceneSpec& desc, int64_t ticks) {
+inline std::vector<nlohmann::json> TraceOf(const SceneDesc& desc, int64_t ticks) {
   std::vector<nlohmann::json> lines;
   RunSceneHeadless(desc, ticks, [&](const std::string& l) { lines.push_back(nlohmann::json::parse(l)); }, nullptr);
   return lines;

@@ -39,7 +39,7 @@ uint32_t FramePixel(const TAniFigure* f, int32_t frame, int32_t x, int32_t y) {
 }  // namespace
 
 TEST_F(SceneLoad, BuildsFiguresMapAndPlacement) {
-  const SceneSpec desc = LoadSceneFile(dir.Write("good.json", R"({
+  const SceneDesc desc = LoadSceneFile(dir.Write("good.json", R"({
     "view": {"width": 320, "height": 200, "interval": 40, "color": "#203040"},
     "tiles": [{"number": 1, "image": "tiles/ground.png"}, {"number": 9, "image": "tiles/tall.png"}],
     "map": {"width": 6, "height": 5,
@@ -111,7 +111,7 @@ TEST_F(SceneLoad, BuildsFiguresMapAndPlacement) {
 }
 
 TEST_F(SceneLoad, FigureActionsRunAtTheirTicks) {
-  const SceneSpec desc = LoadSceneFile(dir.Write("actions.json", R"({
+  const SceneDesc desc = LoadSceneFile(dir.Write("actions.json", R"({
     "figures": [
       {"name": "a", "X": 1, "Y": 1, "frames": {"sheet": "sheet.png", "width": 8, "height": 8},
        "scripts": [{"number": 1, "frames": [4, 5]}]},
@@ -148,7 +148,7 @@ TEST_F(SceneLoad, FigureActionsRunAtTheirTicks) {
 // Walk scripts follow the direction of each move the runner starts: +X is
 // SE, +Y SW, -X NW, -Y NE; idle plays when the walk ends.
 TEST_F(SceneLoad, WalkScriptsFollowTheDirection) {
-  const SceneSpec desc = LoadSceneFile(dir.Write("walk.json", R"({
+  const SceneDesc desc = LoadSceneFile(dir.Write("walk.json", R"({
     "view": {"interval": 10},
     "figures": [
       {"name": "w", "X": 0, "Y": 0, "Speed": 1, "frames": {"sheet": "sheet.png", "width": 8, "height": 8},
@@ -172,13 +172,13 @@ TEST_F(SceneLoad, WalkScriptsFollowTheDirection) {
 
 // A desc made in code is not checked by the loader: out-of-range figure
 // indices are skipped, and a name the host refuses throws without leaking.
-TEST_F(SceneLoad, HandMadeSpecsAreSafe) {
-  SceneSpec desc;
+TEST_F(SceneLoad, HandMadeDescriptionsAreSafe) {
+  SceneDesc desc;
   desc.Figures.push_back({});
   desc.Figures[0].Name = "only";
   desc.Place = {0, 5, -2};
   desc.Key = 7;
-  SceneActionSpec act;
+  SceneActionDesc act;
   act.Tick = 0;
   act.Kind = SceneActionKind::Move;
   act.Figure = 9;

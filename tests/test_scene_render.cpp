@@ -51,7 +51,7 @@ std::vector<Chunk> Chunks(const std::vector<uint8_t>& png) {
 }  // namespace
 
 TEST(SceneRender, DemoRendersTheSameBytesTwice) {
-  const SceneSpec desc = LoadSceneFile(DemoScene());
+  const SceneDesc desc = LoadSceneFile(DemoScene());
   SceneDir dir;
   SceneRenderOptions o;
   o.Ticks = 30;
@@ -75,7 +75,7 @@ TEST(SceneRender, DemoRendersTheSameBytesTwice) {
 }
 
 TEST(SceneRender, FramesShowTheSceneCentredOnTheKeyFigure) {
-  const SceneSpec desc = LoadSceneFile(DemoScene());
+  const SceneDesc desc = LoadSceneFile(DemoScene());
   std::vector<uint32_t> last;
   int frames = 0;
   RunSceneHeadless(desc, 3, nullptr, [&](const SceneFrame& f) {
@@ -106,7 +106,7 @@ TEST(SceneRender, FramesShowTheSceneCentredOnTheKeyFigure) {
 }
 
 TEST(SceneRender, AnimatedPngIsWellFormed) {
-  const SceneSpec desc = LoadSceneFile(DemoScene());
+  const SceneDesc desc = LoadSceneFile(DemoScene());
   SceneDir dir;
   SceneRenderOptions o;
   o.Ticks = 4;

@@ -12,7 +12,7 @@ using vel::testing::TraceOf;
 
 namespace {
 
-SceneRouteSpec RouteOf(std::vector<ScenePoint> w, bool loop, int32_t retries) { return {std::move(w), loop, retries}; }
+SceneRouteDesc RouteOf(std::vector<ScenePoint> w, bool loop, int32_t retries) { return {std::move(w), loop, retries}; }
 
 // Events compared as JSON values, so that key order does not matter.
 void ExpectEvents(const json& line, const std::string& expected) {
@@ -95,7 +95,7 @@ class RouteScenes : public ::testing::Test {
     return TraceOf(desc, ticks);
   }
   SceneDir dir;
-  SceneSpec desc;
+  SceneDesc desc;
 };
 
 }  // namespace

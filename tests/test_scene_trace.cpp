@@ -47,7 +47,7 @@ class SceneTrace : public ::testing::Test {
     lines = TraceOf(desc, 8);
   }
   SceneDir dir;
-  SceneSpec desc;
+  SceneDesc desc;
   std::vector<json> lines;
 };
 

@@ -33,7 +33,7 @@ std::string Absolute(const std::string& path) {
   return ec ? path : p.lexically_normal().string();
 }
 
-int Render(const SceneSpec& desc, const SceneRenderOptions& o) {
+int Render(const SceneDesc& desc, const SceneRenderOptions& o) {
   const SceneRenderResult r = RenderScene(desc, o);
   if (!r.FrameFiles.empty())
     std::printf("wrote %zu frames: %s ... %s\n", r.FrameFiles.size(), Absolute(r.FrameFiles.front()).c_str(),
@@ -61,7 +61,7 @@ std::string OpenWindowSystem() {
 int RunRender(const TCommandLine& cl) { return Render(LoadSceneFile(cl.Scene), RenderOptions(cl, 0)); }
 
 int RunPlay(const TCommandLine& cl) {
-  const SceneSpec desc = LoadSceneFile(cl.Scene);
+  const SceneDesc desc = LoadSceneFile(cl.Scene);
   if (const std::string why = OpenWindowSystem(); !why.empty()) {
     const SceneRenderOptions o = RenderOptions(cl, 120);
     std::printf("velscene: no window (%s): rendering %lld ticks headless to %s instead\n", why.c_str(),

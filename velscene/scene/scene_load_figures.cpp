@@ -32,11 +32,11 @@ bool SameName(const std::string& a, const std::string& b) {
          });
 }
 
-ScenePropSpec ReadProp(const SceneNode& n, const std::string& key, const TClassInfo* cls, TAniFigure& scratch) {
+ScenePropDesc ReadProp(const SceneNode& n, const std::string& key, const TClassInfo* cls, TAniFigure& scratch) {
   const TPropInfo* info = FindPropInfo(cls, key);
   if (!info) n.Fail("unknown key \"" + key + "\" (not a published property of TAniFigure)");
   if (SameName(info->Name, "Name")) n.Fail("the figure's name is given as \"name\"");
-  ScenePropSpec prop{info, int64_t{0}};
+  ScenePropDesc prop{info, int64_t{0}};
   switch (info->Kind) {
     case tkSingle:
       prop.Value = double(n.Float());
@@ -77,15 +77,15 @@ std::shared_ptr<TBitmap> CutCell(const TBitmap& sheet, int32_t x, int32_t y, int
   return cell;
 }
 
-std::vector<SceneFrameSpec> ReadFrames(const SceneNode& n, SceneImages& images) {
-  std::vector<SceneFrameSpec> frames;
+std::vector<SceneFrameDesc> ReadFrames(const SceneNode& n, SceneImages& images) {
+  std::vector<SceneFrameDesc> frames;
   if (n.IsArray()) {
     for (size_t i = 0; i < n.Size(); ++i) {
       const SceneNode f = n.At(i);
       f.Allow({"number", "image"});
       const SceneNode number = f.Field("number");
-      SceneFrameSpec frame{int32_t(number.Int(1, 255)), nullptr};
-      for (const SceneFrameSpec& other : frames)
+      SceneFrameDesc frame{int32_t(number.Int(1, 255)), nullptr};
+      for (const SceneFrameDesc& other : frames)
         if (other.Number == frame.Number) number.Fail("frame " + std::to_string(frame.Number) + " is defined twice");
       frame.Image = images.Load(f.Field("image"));
       frames.push_back(std::move(frame));
@@ -112,28 +112,28 @@ std::vector<SceneFrameSpec> ReadFrames(const SceneNode& n, SceneImages& images) 
   return frames;
 }
 
-bool HasFrame(const std::vector<SceneFrameSpec>& frames, int64_t n) {
-  return std::any_of(frames.begin(), frames.end(), [&](const SceneFrameSpec& f) { return f.Number == n; });
+bool HasFrame(const std::vector<SceneFrameDesc>& frames, int64_t n) {
+  return std::any_of(frames.begin(), frames.end(), [&](const SceneFrameDesc& f) { return f.Number == n; });
 }
 
-bool HasScript(const SceneFigureSpec& f, int64_t n) {
-  return std::any_of(f.Scripts.begin(), f.Scripts.end(), [&](const SceneScriptSpec& s) { return s.Number == n; });
+bool HasScript(const SceneFigureDesc& f, int64_t n) {
+  return std::any_of(f.Scripts.begin(), f.Scripts.end(), [&](const SceneScriptDesc& s) { return s.Number == n; });
 }
 
-int32_t ReadScriptRef(const SceneNode& n, const SceneFigureSpec& f) {
+int32_t ReadScriptRef(const SceneNode& n, const SceneFigureDesc& f) {
   const int32_t s = int32_t(n.Int(1, 64));
   if (!HasScript(f, s)) n.Fail("no script " + std::to_string(s) + " is defined for this figure");
   return s;
 }
 
-std::vector<SceneScriptSpec> ReadScripts(const SceneNode& n, const std::vector<SceneFrameSpec>& frames) {
-  std::vector<SceneScriptSpec> scripts;
+std::vector<SceneScriptDesc> ReadScripts(const SceneNode& n, const std::vector<SceneFrameDesc>& frames) {
+  std::vector<SceneScriptDesc> scripts;
   for (size_t i = 0; i < n.Size(); ++i) {
     const SceneNode s = n.At(i);
     s.Allow({"number", "frames"});
     const SceneNode number = s.Field("number");
-    SceneScriptSpec script{int32_t(number.Int(1, 64)), {}};
-    for (const SceneScriptSpec& other : scripts)
+    SceneScriptDesc script{int32_t(number.Int(1, 64)), {}};
+    for (const SceneScriptDesc& other : scripts)
       if (other.Number == script.Number) number.Fail("script " + std::to_string(script.Number) + " is defined twice");
     const SceneNode list = s.Field("frames");
     if (list.Size() == 0 || list.Size() > 64) list.Fail("a script holds 1 to 64 frame numbers");
@@ -148,9 +148,9 @@ std::vector<SceneScriptSpec> ReadScripts(const SceneNode& n, const std::vector<S
   return scripts;
 }
 
-SceneRouteSpec ReadRoute(const SceneNode& n) {
+SceneRouteDesc ReadRoute(const SceneNode& n) {
   n.Allow({"waypoints", "loop", "retries"});
-  SceneRouteSpec route;
+  SceneRouteDesc route;
   if (auto w = n.Optional("waypoints")) {
     for (size_t i = 0; i < w->Size(); ++i) {
       const SceneNode p = w->At(i);
@@ -166,9 +166,9 @@ SceneRouteSpec ReadRoute(const SceneNode& n) {
   return route;
 }
 
-SceneWalkSpec ReadWalk(const SceneNode& n, const SceneFigureSpec& f) {
+SceneWalkDesc ReadWalk(const SceneNode& n, const SceneFigureDesc& f) {
   n.Allow({"SE", "SW", "NE", "NW", "idle"});
-  SceneWalkSpec w;
+  SceneWalkDesc w;
   if (auto s = n.Optional("SE")) w.SE = ReadScriptRef(*s, f);
   if (auto s = n.Optional("SW")) w.SW = ReadScriptRef(*s, f);
   if (auto s = n.Optional("NE")) w.NE = ReadScriptRef(*s, f);
@@ -179,20 +179,20 @@ SceneWalkSpec ReadWalk(const SceneNode& n, const SceneFigureSpec& f) {
 
 }  // namespace
 
-std::vector<SceneFigureSpec> ReadSceneFigures(const SceneNode& list, SceneImages& images) {
+std::vector<SceneFigureDesc> ReadSceneFigures(const SceneNode& list, SceneImages& images) {
   RegisterAniFigureClass();
   const TClassInfo* cls = FindClassInfo("TAniFigure");
   TAniFigure scratch(nullptr);
-  std::vector<SceneFigureSpec> figures;
+  std::vector<SceneFigureDesc> figures;
   for (size_t i = 0; i < list.Size(); ++i) {
     const SceneNode n = list.At(i);
     n.ExpectObject();
-    SceneFigureSpec f;
+    SceneFigureDesc f;
     const SceneNode name = n.Field("name");
     f.Name = name.String();
     if (!IsIdentifier(f.Name))
       name.Fail("a figure name is a letter or '_' followed by letters, digits or '_' (at most 63)");
-    for (const SceneFigureSpec& other : figures)
+    for (const SceneFigureDesc& other : figures)
       if (SameName(other.Name, f.Name)) name.Fail("the name \"" + f.Name + "\" is already used");
     for (auto it = n.Value().begin(); it != n.Value().end(); ++it)
       if (!IsReserved(it.key())) f.Props.push_back(ReadProp(n.Field(it.key().c_str()), it.key(), cls, scratch));
@@ -200,7 +200,7 @@ std::vector<SceneFigureSpec> ReadSceneFigures(const SceneNode& list, SceneImages
     if (auto scripts = n.Optional("scripts")) f.Scripts = ReadScripts(*scripts, f.Frames);
     if (auto play = n.Optional("play")) {
       play->Allow({"script", "loop"});
-      f.Play = ScenePlaySpec{ReadScriptRef(play->Field("script"), f), false};
+      f.Play = ScenePlayDesc{ReadScriptRef(play->Field("script"), f), false};
       if (auto loop = play->Optional("loop")) f.Play->Loop = loop->Bool();
     }
     if (auto route = n.Optional("route")) f.Route = ReadRoute(*route);

@@ -27,6 +27,6 @@ class SceneImages {
 TColor ReadSceneColor(const SceneNode& node);
 
 // The "figures" list.
-std::vector<SceneFigureSpec> ReadSceneFigures(const SceneNode& list, SceneImages& images);
+std::vector<SceneFigureDesc> ReadSceneFigures(const SceneNode& list, SceneImages& images);
 
 }  // namespace vel

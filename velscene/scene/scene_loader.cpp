@@ -14,7 +14,7 @@
 
 namespace vel {
 
-int32_t SceneSpec::FindFigure(const std::string& name) const {
+int32_t SceneDesc::FindFigure(const std::string& name) const {
   for (size_t i = 0; i < Figures.size(); ++i)
     if (Figures[i].Name == name) return static_cast<int32_t>(i);
   return -1;
@@ -59,9 +59,9 @@ namespace {
 // ---------------------------------------------------------------------------
 // Sections
 // ---------------------------------------------------------------------------
-SceneViewSpec ReadView(const SceneNode& n) {
+SceneViewDesc ReadView(const SceneNode& n) {
   n.Allow({"width", "height", "interval", "color"});
-  SceneViewSpec v;
+  SceneViewDesc v;
   if (auto w = n.Optional("width")) v.Width = int32_t(w->Int(1, 4096));
   if (auto h = n.Optional("height")) v.Height = int32_t(h->Int(1, 4096));
   if (auto i = n.Optional("interval")) v.Interval = uint32_t(i->Int(1, 60000));
@@ -69,15 +69,15 @@ SceneViewSpec ReadView(const SceneNode& n) {
   return v;
 }
 
-std::vector<SceneTileSpec> ReadTiles(const SceneNode& list, SceneImages& images) {
-  std::vector<SceneTileSpec> tiles;
+std::vector<SceneTileDesc> ReadTiles(const SceneNode& list, SceneImages& images) {
+  std::vector<SceneTileDesc> tiles;
   for (size_t i = 0; i < list.Size(); ++i) {
     const SceneNode t = list.At(i);
     t.Allow({"number", "image"});
-    SceneTileSpec tile;
+    SceneTileDesc tile;
     const SceneNode number = t.Field("number");
     tile.Number = int32_t(number.Int(1, 255));
-    for (const SceneTileSpec& other : tiles)
+    for (const SceneTileDesc& other : tiles)
       if (other.Number == tile.Number) number.Fail("tile " + std::to_string(tile.Number) + " is defined twice");
     tile.Image = images.Load(t.Field("image"));
     tiles.push_back(std::move(tile));
@@ -87,16 +87,16 @@ std::vector<SceneTileSpec> ReadTiles(const SceneNode& list, SceneImages& images)
 
 constexpr int64_t kCoordLimit = 1'000'000;  // rectangle corners may reach past the map
 
-SceneMapSpec ReadMap(const SceneNode& n) {
+SceneMapDesc ReadMap(const SceneNode& n) {
   n.Allow({"width", "height", "ranges", "cells"});
-  SceneMapSpec m;
+  SceneMapDesc m;
   m.Width = uint32_t(n.Field("width").Int(1, 128));
   m.Height = uint32_t(n.Field("height").Int(1, 128));
   if (auto ranges = n.Optional("ranges")) {
     for (size_t i = 0; i < ranges->Size(); ++i) {
       const SceneNode r = ranges->At(i);
       r.Allow({"x1", "y1", "x2", "y2", "tile", "passable"});
-      SceneRangeSpec s;
+      SceneRangeDesc s;
       s.X1 = int32_t(r.Field("x1").Int(-kCoordLimit, kCoordLimit));
       s.Y1 = int32_t(r.Field("y1").Int(-kCoordLimit, kCoordLimit));
       s.X2 = int32_t(r.Field("x2").Int(-kCoordLimit, kCoordLimit));
@@ -110,7 +110,7 @@ SceneMapSpec ReadMap(const SceneNode& n) {
     for (size_t i = 0; i < cells->Size(); ++i) {
       const SceneNode c = cells->At(i);
       c.Allow({"x", "y", "tile", "passable"});
-      SceneCellSpec s;
+      SceneCellDesc s;
       s.X = int32_t(c.Field("x").Int(0, m.Width - 1));
       s.Y = int32_t(c.Field("y").Int(0, m.Height - 1));
       if (auto t = c.Optional("tile")) s.Tile = uint8_t(t->Int(0, 255));
@@ -124,17 +124,17 @@ SceneMapSpec ReadMap(const SceneNode& n) {
 
 // Tall tiles (24 px high or more, off row 0 and column 0) take display-list
 // slots; counted on the map as the ranges and cells leave it.
-int32_t CountTallTiles(const SceneMapSpec& m, const std::vector<SceneTileSpec>& tiles) {
+int32_t CountTallTiles(const SceneMapDesc& m, const std::vector<SceneTileDesc>& tiles) {
   int32_t height[256] = {};
-  for (const SceneTileSpec& t : tiles) height[t.Number] = t.Image->Height();
+  for (const SceneTileDesc& t : tiles) height[t.Number] = t.Image->Height();
   std::vector<uint8_t> grid(size_t(m.Width) * m.Height, 0);
   auto put = [&](int64_t x, int64_t y, uint8_t tile) {
     if (x >= 0 && y >= 0 && x < int64_t(m.Width) && y < int64_t(m.Height)) grid[size_t(y * m.Width + x)] = tile;
   };
-  for (const SceneRangeSpec& r : m.Ranges)
+  for (const SceneRangeDesc& r : m.Ranges)
     for (int64_t x = std::max<int64_t>(r.X1, 0); x <= std::min<int64_t>(r.X2, m.Width - 1); ++x)
       for (int64_t y = std::max<int64_t>(r.Y1, 0); y <= std::min<int64_t>(r.Y2, m.Height - 1); ++y) put(x, y, r.Tile);
-  for (const SceneCellSpec& c : m.Cells)
+  for (const SceneCellDesc& c : m.Cells)
     if (c.Tile) put(c.X, c.Y, *c.Tile);
   int32_t count = 0;
   for (uint32_t y = 1; y < m.Height; ++y)
@@ -143,7 +143,7 @@ int32_t CountTallTiles(const SceneMapSpec& m, const std::vector<SceneTileSpec>& 
   return count;
 }
 
-int32_t FigureByName(const SceneSpec& desc, const SceneNode& n) {
+int32_t FigureByName(const SceneDesc& desc, const SceneNode& n) {
   const std::string name = n.String();
   const int32_t index = desc.FindFigure(name);
   if (index < 0) n.Fail("no figure named \"" + name + "\"");
@@ -155,8 +155,8 @@ ScenePoint ReadPoint3(const SceneNode& n) {
   return {n.At(0).Float(), n.At(1).Float(), n.At(2).Float()};
 }
 
-bool ScriptDefined(const SceneFigureSpec& f, int32_t script) {
-  return std::any_of(f.Scripts.begin(), f.Scripts.end(), [&](const SceneScriptSpec& s) { return s.Number == script; });
+bool ScriptDefined(const SceneFigureDesc& f, int32_t script) {
+  return std::any_of(f.Scripts.begin(), f.Scripts.end(), [&](const SceneScriptDesc& s) { return s.Number == script; });
 }
 
 struct Verb {
@@ -170,9 +170,9 @@ constexpr Verb kVerbs[] = {
     {"mouseUp", SceneActionKind::MouseUp},     {"playScript", SceneActionKind::PlayScript},
 };
 
-SceneActionSpec ReadAction(const SceneSpec& desc, const SceneNode& a) {
+SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
   a.ExpectObject();
-  SceneActionSpec act;
+  SceneActionDesc act;
   act.Tick = a.Field("tick").Int(0, 1'000'000'000);
   const Verb* verb = nullptr;
   for (const Verb& v : kVerbs) {
@@ -243,7 +243,7 @@ std::string ErrorPosition(const std::string& text, size_t byte) {
 
 }  // namespace
 
-SceneSpec ParseScene(const std::string& text, const std::string& file, const std::string& baseDir) {
+SceneDesc ParseScene(const std::string& text, const std::string& file, const std::string& baseDir) {
   SceneJson root;
   try {
     root = SceneJson::parse(text);
@@ -257,7 +257,7 @@ SceneSpec ParseScene(const std::string& text, const std::string& file, const std
   top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions"});
 
   SceneImages images(baseDir);
-  SceneSpec desc;
+  SceneDesc desc;
   desc.File = file;
   if (auto v = top.Optional("view")) desc.View = ReadView(*v);
   if (auto t = top.Optional("tiles")) desc.Tiles = ReadTiles(*t, images);
@@ -283,7 +283,7 @@ SceneSpec ParseScene(const std::string& text, const std::string& file, const std
   if (auto actions = top.Optional("actions")) {
     for (size_t i = 0; i < actions->Size(); ++i) desc.Actions.push_back(ReadAction(desc, actions->At(i)));
     std::stable_sort(desc.Actions.begin(), desc.Actions.end(),
-                     [](const SceneActionSpec& a, const SceneActionSpec& b) { return a.Tick < b.Tick; });
+                     [](const SceneActionDesc& a, const SceneActionDesc& b) { return a.Tick < b.Tick; });
   }
 
   const int32_t tall = desc.Map ? CountTallTiles(*desc.Map, desc.Tiles) : 0;
@@ -293,7 +293,7 @@ SceneSpec ParseScene(const std::string& text, const std::string& file, const std
   return desc;
 }
 
-SceneSpec LoadSceneFile(const std::string& path) {
+SceneDesc LoadSceneFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::error_code ec;
   if (!in || std::filesystem::is_directory(path, ec)) throw ESceneError(path, "", "cannot open the scene file");

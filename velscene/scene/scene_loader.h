@@ -1,4 +1,4 @@
-// Scene files: JSON read into a checked SceneSpec with every image decoded;
+// Scene files: JSON read into a checked SceneDesc with every image decoded;
 // any problem throws ESceneError (file, JSON path, problem) before anything is built.
 #pragma once
 
@@ -10,8 +10,8 @@
 namespace vel {
 
 // Reads and checks a scene file; image paths are relative to its directory.
-SceneSpec LoadSceneFile(const std::string& path);
+SceneDesc LoadSceneFile(const std::string& path);
 // The same from text: `file` names it in errors, `baseDir` resolves image paths.
-SceneSpec ParseScene(const std::string& text, const std::string& file, const std::string& baseDir);
+SceneDesc ParseScene(const std::string& text, const std::string& file, const std::string& baseDir);
 
 }  // namespace vel

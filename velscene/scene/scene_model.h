@@ -17,58 +17,58 @@ namespace vel {
 
 using ScenePoint = std::array<float, 3>;  // X, Y, Z in grid units
 
-struct SceneViewSpec {
+struct SceneViewDesc {
   int32_t Width = 640;
   int32_t Height = 480;
   uint32_t Interval = 100;
   TColor Color = clBlack;
 };
 
-struct SceneTileSpec {
+struct SceneTileDesc {
   int32_t Number = 0;
   std::shared_ptr<TBitmap> Image;
 };
 
-struct SceneRangeSpec {
+struct SceneRangeDesc {
   int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   uint8_t Tile = 0;
   bool Passable = true;
 };
 
-struct SceneCellSpec {
+struct SceneCellDesc {
   int32_t X = 0, Y = 0;
   std::optional<uint8_t> Tile;
   std::optional<bool> Passable;
 };
 
-struct SceneMapSpec {
+struct SceneMapDesc {
   uint32_t Width = 0, Height = 0;
-  std::vector<SceneRangeSpec> Ranges;  // applied in order, then the cells
-  std::vector<SceneCellSpec> Cells;
+  std::vector<SceneRangeDesc> Ranges;  // applied in order, then the cells
+  std::vector<SceneCellDesc> Cells;
 };
 
 // A published property of the figure, set by name as a form file sets it.
-struct ScenePropSpec {
+struct ScenePropDesc {
   const TPropInfo* Info = nullptr;
   TPropValue Value;
 };
 
-struct SceneFrameSpec {
+struct SceneFrameDesc {
   int32_t Number = 0;
   std::shared_ptr<TBitmap> Image;
 };
 
-struct SceneScriptSpec {
+struct SceneScriptDesc {
   int32_t Number = 0;
   std::vector<int32_t> Frames;
 };
 
-struct ScenePlaySpec {
+struct ScenePlayDesc {
   int32_t Script = 0;
   bool Loop = false;
 };
 
-struct SceneRouteSpec {
+struct SceneRouteDesc {
   std::vector<ScenePoint> Waypoints;
   bool Loop = false;
   int32_t Retries = 0;
@@ -77,23 +77,23 @@ struct SceneRouteSpec {
 // Walk scripts by the screen direction of a move the runner starts: +X runs
 // to the lower right (SE), -X upper left (NW), +Y lower left (SW), -Y upper
 // right (NE). Idle plays when a walk ends. 0 = none.
-struct SceneWalkSpec {
+struct SceneWalkDesc {
   int32_t SE = 0, SW = 0, NE = 0, NW = 0, Idle = 0;
 };
 
-struct SceneFigureSpec {
+struct SceneFigureDesc {
   std::string Name;
-  std::vector<ScenePropSpec> Props;  // in file order
-  std::vector<SceneFrameSpec> Frames;
-  std::vector<SceneScriptSpec> Scripts;
-  std::optional<ScenePlaySpec> Play;
-  std::optional<SceneRouteSpec> Route;
-  std::optional<SceneWalkSpec> Walk;
+  std::vector<ScenePropDesc> Props;  // in file order
+  std::vector<SceneFrameDesc> Frames;
+  std::vector<SceneScriptDesc> Scripts;
+  std::optional<ScenePlayDesc> Play;
+  std::optional<SceneRouteDesc> Route;
+  std::optional<SceneWalkDesc> Walk;
 };
 
 enum class SceneActionKind { Move, SetPos, Remove, Add, Cursor, MouseDown, MouseUp, PlayScript };
 
-struct SceneActionSpec {
+struct SceneActionDesc {
   int64_t Tick = 0;
   SceneActionKind Kind = SceneActionKind::Move;
   int32_t Figure = -1;  // index into Figures, for the figure actions
@@ -104,15 +104,15 @@ struct SceneActionSpec {
   bool Loop = false;
 };
 
-struct SceneSpec {
+struct SceneDesc {
   std::string File;  // as named when loading
-  SceneViewSpec View;
-  std::vector<SceneTileSpec> Tiles;
-  std::optional<SceneMapSpec> Map;
-  std::vector<SceneFigureSpec> Figures;
+  SceneViewDesc View;
+  std::vector<SceneTileDesc> Tiles;
+  std::optional<SceneMapDesc> Map;
+  std::vector<SceneFigureDesc> Figures;
   std::vector<int32_t> Place;  // figure indices in AddFigure order
   int32_t Key = -1;            // figure index, -1 = none
-  std::vector<SceneActionSpec> Actions;  // sorted by tick, file order within a tick
+  std::vector<SceneActionDesc> Actions;  // sorted by tick, file order within a tick
 
   // Index of the figure of that name, -1 if none.
   int32_t FindFigure(const std::string& name) const;

@@ -16,7 +16,7 @@
 
 namespace vel {
 
-void RunSceneHeadless(const SceneSpec& desc, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
+void RunSceneHeadless(const SceneDesc& desc, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
                       const std::function<void(const SceneFrame&)>& onFrame) {
   if (!HeadlessBackend() && !Application().SelectBackend("headless"))
     throw std::runtime_error("the headless backend is not available");
@@ -58,7 +58,7 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-SceneRenderResult RenderScene(const SceneSpec& desc, const SceneRenderOptions& options) {
+SceneRenderResult RenderScene(const SceneDesc& desc, const SceneRenderOptions& options) {
   SceneRenderResult result;
   const bool images = options.WriteFrames || options.WriteAnimation;
   std::filesystem::path dir(options.OutDir.empty() ? "." : options.OutDir);

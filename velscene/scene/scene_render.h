@@ -19,7 +19,7 @@ struct SceneFrame {
 
 // Switches the application to the headless backend, runs the scene for
 // `ticks` ticks and reports trace lines 0..ticks and frames 1..ticks.
-void RunSceneHeadless(const SceneSpec& desc, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
+void RunSceneHeadless(const SceneDesc& desc, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
                       const std::function<void(const SceneFrame&)>& onFrame);
 
 struct SceneRenderOptions {
@@ -37,6 +37,6 @@ struct SceneRenderResult {
 };
 
 // Throws std::runtime_error when a file cannot be written.
-SceneRenderResult RenderScene(const SceneSpec& desc, const SceneRenderOptions& options);
+SceneRenderResult RenderScene(const SceneDesc& desc, const SceneRenderOptions& options);
 
 }  // namespace vel

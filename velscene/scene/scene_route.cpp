@@ -5,25 +5,25 @@
 namespace vel {
 
 std::optional<ScenePoint> TSceneRoute::Start() {
-  if (spec_.Waypoints.empty()) return std::nullopt;
+  if (desc_.Waypoints.empty()) return std::nullopt;
   index_ = 0;
-  heading_ = spec_.Waypoints[0];
+  heading_ = desc_.Waypoints[0];
   return heading_;
 }
 
 std::optional<ScenePoint> TSceneRoute::Arrived() {
   heading_.reset();
-  const int64_t count = static_cast<int64_t>(spec_.Waypoints.size());
+  const int64_t count = static_cast<int64_t>(desc_.Waypoints.size());
   if (count == 0 || index_ < 0 || index_ >= count) return std::nullopt;
   if (index_ + 1 < count) {
     ++index_;
-  } else if (spec_.Loop) {
+  } else if (desc_.Loop) {
     index_ = 0;
   } else {
     index_ = count;  // done
     return std::nullopt;
   }
-  heading_ = spec_.Waypoints[size_t(index_)];
+  heading_ = desc_.Waypoints[size_t(index_)];
   return heading_;
 }
 

@@ -10,7 +10,7 @@ namespace vel {
 
 class TSceneRoute {
  public:
-  explicit TSceneRoute(SceneRouteSpec desc) : spec_(std::move(desc)) {}
+  explicit TSceneRoute(SceneRouteDesc desc) : desc_(std::move(desc)) {}
 
   // Set-up: the first waypoint, none for a route without waypoints.
   std::optional<ScenePoint> Start();
@@ -27,8 +27,8 @@ class TSceneRoute {
   int32_t RetriesLeft() const { return retries_; }
 
  private:
-  SceneRouteSpec spec_;
-  int32_t retries_ = spec_.Retries;
+  SceneRouteDesc desc_;
+  int32_t retries_ = desc_.Retries;
   // Waypoint being headed for (or replaced); -1 before the start, the
   // waypoint count once the route is done.
   int64_t index_ = -1;

@@ -7,7 +7,7 @@
 
 namespace vel {
 
-TSceneRunner::TSceneRunner(const SceneSpec& desc) : spec_(desc) {
+TSceneRunner::TSceneRunner(const SceneDesc& desc) : desc_(desc) {
   form_ = new TForm(nullptr);
   try {
     Build();
@@ -18,7 +18,7 @@ TSceneRunner::TSceneRunner(const SceneSpec& desc) : spec_(desc) {
 }
 
 void TSceneRunner::Build() {
-  const SceneSpec& desc = spec_;
+  const SceneDesc& desc = desc_;
   form_->SetCaption("Velscene - " + desc.File);
   form_->SetClientSize(desc.View.Width, desc.View.Height);
   view_ = new TAniView(form_);
@@ -35,8 +35,8 @@ void TSceneRunner::Build() {
     if (!groundClick_) return;
     const auto [gx, gy] = *groundClick_;
     groundClick_.reset();
-    if (Valid(spec_.Key) && figures_[size_t(spec_.Key)]->Var->Slot() > 0)
-      MoveFromOutside(size_t(spec_.Key), {gx, gy, 0.0f});
+    if (Valid(desc_.Key) && figures_[size_t(desc_.Key)]->Var->Slot() > 0)
+      MoveFromOutside(size_t(desc_.Key), {gx, gy, 0.0f});
   };
   view_->OnAfterDisplay = [this](TObject*) { AfterTick(); };
   view_->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int32_t x, int32_t y, float gx, float gy) {
@@ -59,14 +59,14 @@ TSceneRunner::~TSceneRunner() {
 }
 
 void TSceneRunner::BuildMap() {
-  if (!spec_.Map) return;
-  const SceneMapSpec& m = *spec_.Map;
+  if (!desc_.Map) return;
+  const SceneMapDesc& m = *desc_.Map;
   map_ = new TAniMap(form_);
   map_->SetWidth(m.Width);
   map_->SetHeight(m.Height);
-  for (const SceneTileSpec& t : spec_.Tiles) map_->SetTile(t.Number, t.Image.get());
-  for (const SceneRangeSpec& r : m.Ranges) map_->SetGridRange(r.X1, r.Y1, r.X2, r.Y2, r.Tile, r.Passable);
-  for (const SceneCellSpec& c : m.Cells) {
+  for (const SceneTileDesc& t : desc_.Tiles) map_->SetTile(t.Number, t.Image.get());
+  for (const SceneRangeDesc& r : m.Ranges) map_->SetGridRange(r.X1, r.Y1, r.X2, r.Y2, r.Tile, r.Passable);
+  for (const SceneCellDesc& c : m.Cells) {
     if (c.Tile) map_->SetGridTile(c.X, c.Y, *c.Tile);
     if (c.Passable) map_->SetPassable(c.X, c.Y, *c.Passable);
   }
@@ -74,13 +74,13 @@ void TSceneRunner::BuildMap() {
 }
 
 void TSceneRunner::BuildFigure(size_t index) {
-  const SceneFigureSpec& f = spec_.Figures[index];
+  const SceneFigureDesc& f = desc_.Figures[index];
   auto rec = std::make_unique<FigureRec>();
   rec->Var = new TAniFigure(form_);
   rec->Var->SetName(f.Name);
-  for (const ScenePropSpec& p : f.Props) SetPropValue(rec->Var, p.Info, p.Value);
-  for (const SceneFrameSpec& fr : f.Frames) rec->Var->SetFrame(fr.Number, fr.Image.get());
-  for (const SceneScriptSpec& s : f.Scripts) rec->Var->SetScript(s.Number, std::span<const int32_t>(s.Frames));
+  for (const ScenePropDesc& p : f.Props) SetPropValue(rec->Var, p.Info, p.Value);
+  for (const SceneFrameDesc& fr : f.Frames) rec->Var->SetFrame(fr.Number, fr.Image.get());
+  for (const SceneScriptDesc& s : f.Scripts) rec->Var->SetScript(s.Number, std::span<const int32_t>(s.Frames));
   if (f.Play) rec->Var->PlayScript(f.Play->Script, f.Play->Loop);
   if (f.Route) rec->Route.emplace(*f.Route);
   figures_.push_back(std::move(rec));
@@ -103,9 +103,9 @@ bool TSceneRunner::Valid(int32_t index) const { return index >= 0 && size_t(inde
 void TSceneRunner::Start() {
   form_->Show();
   Application().UpdateForms();  // the first paint gives the back buffer its size
-  for (int32_t i : spec_.Place)
+  for (int32_t i : desc_.Place)
     if (Valid(i)) view_->AddFigure(figures_[size_t(i)]->Var);
-  if (Valid(spec_.Key)) view_->SetKeyFigure(figures_[size_t(spec_.Key)]->Var);
+  if (Valid(desc_.Key)) view_->SetKeyFigure(figures_[size_t(desc_.Key)]->Var);
   for (size_t i = 0; i < figures_.size(); ++i) {
     if (!figures_[i]->Route) continue;
     if (std::optional<ScenePoint> first = figures_[i]->Route->Start()) Walk(i, *first);
@@ -122,11 +122,11 @@ void TSceneRunner::AfterTick() {
 
 void TSceneRunner::RunActions(int64_t tick) {
   // Actions are sorted by tick; a tick may hold several, run in file order.
-  while (nextAction_ < spec_.Actions.size() && spec_.Actions[nextAction_].Tick <= tick)
-    RunAction(spec_.Actions[nextAction_++]);
+  while (nextAction_ < desc_.Actions.size() && desc_.Actions[nextAction_].Tick <= tick)
+    RunAction(desc_.Actions[nextAction_++]);
 }
 
-void TSceneRunner::RunAction(const SceneActionSpec& a) {
+void TSceneRunner::RunAction(const SceneActionDesc& a) {
   const bool pointer = a.Kind == SceneActionKind::Cursor || a.Kind == SceneActionKind::MouseDown ||
                        a.Kind == SceneActionKind::MouseUp;
   if (!pointer && !Valid(a.Figure)) return;

@@ -1,4 +1,4 @@
-// TSceneRunner: a scene built from a SceneSpec and run on the current backend,
+// TSceneRunner: a scene built from a SceneDesc and run on the current backend,
 // recording events, driving routes and walk scripts, running timed actions.
 #pragma once
 
@@ -33,7 +33,7 @@ class TSceneRunner {
  public:
   // Builds everything hidden on the current backend; the desc must outlive
   // the runner.
-  explicit TSceneRunner(const SceneSpec& desc);
+  explicit TSceneRunner(const SceneDesc& desc);
   ~TSceneRunner();
   TSceneRunner(const TSceneRunner&) = delete;
   TSceneRunner& operator=(const TSceneRunner&) = delete;
@@ -56,13 +56,13 @@ class TSceneRunner {
   const std::vector<SceneEvent>& Events() const { return events_; }
   void ClearEvents() { events_.clear(); }
 
-  const SceneSpec& Desc() const { return spec_; }
+  const SceneDesc& Desc() const { return desc_; }
   TForm* Form() const { return form_; }
   TAniView* View() const { return view_; }
   TAniMap* Map() const { return map_; }  // null when the scene has no map
   size_t FigureCount() const { return figures_.size(); }
   TAniFigure* Figure(size_t index) const { return index < figures_.size() ? figures_[index]->Var : nullptr; }
-  const std::string& FigureName(size_t index) const { return spec_.Figures[index].Name; }
+  const std::string& FigureName(size_t index) const { return desc_.Figures[index].Name; }
   // Index of a figure of this scene, -1 for anything else.
   int32_t IndexOf(const TObject* figure) const;
   const TSceneRoute* Route(size_t index) const;
@@ -79,7 +79,7 @@ class TSceneRunner {
   void BuildFigure(size_t index);
   void BindEvents(size_t index);
   void RunActions(int64_t tick);
-  void RunAction(const SceneActionSpec& a);
+  void RunAction(const SceneActionDesc& a);
   // A move the runner starts: toward the target, facing its direction.
   void Walk(size_t index, const ScenePoint& to);
   // A move from outside a route (action, ground click): replaces the waypoint.
@@ -87,7 +87,7 @@ class TSceneRunner {
   void UpdateWalkScript(size_t index);
   void AfterTick();
 
-  const SceneSpec& spec_;
+  const SceneDesc& desc_;
   TForm* form_ = nullptr;
   TAniView* view_ = nullptr;
   TAniMap* map_ = nullptr;

@@ -30,7 +30,7 @@ void TSceneRunner::BindEvents(size_t index) {
   f->OnClick = [this, i](TObject*) {
     events_.push_back({SceneEvent::Click, i});
     groundClick_.reset();  // the press was on a figure, not on the ground
-    if (OnLog) OnLog("click: " + spec_.Figures[size_t(i)].Name);
+    if (OnLog) OnLog("click: " + desc_.Figures[size_t(i)].Name);
   };
   f->OnMouseOver = [this, i](TObject*) { events_.push_back({SceneEvent::MouseOver, i}); };
 }
@@ -46,7 +46,7 @@ void TSceneRunner::MoveFromOutside(size_t index, const ScenePoint& to) {
 }
 
 void TSceneRunner::UpdateWalkScript(size_t index) {
-  const SceneFigureSpec& desc = spec_.Figures[index];
+  const SceneFigureDesc& desc = desc_.Figures[index];
   if (!desc.Walk) return;
   TAniFigure* f = figures_[index]->Var;
   const TAniEntry* e = f->Slot() > 0 ? view_->Entry(f->Slot()) : nullptr;
