@@ -2,6 +2,7 @@
 // and deletion, drawing contexts and selection.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "platform/raster_objects.h"
@@ -96,9 +97,11 @@ HBITMAP NewBitmap(int32_t width, int32_t height, bool mono) {
   } catch (const std::bad_alloc&) {
     return {};
   }
+  static uint64_t serials = 0;
   bmp->width = width;
   bmp->height = height;
   bmp->mono = mono;
+  bmp->serial = ++serials;
   HGDIOBJ h = NewObject(Kind::Bitmap);
   if (!h) return {};
   SlotOf(h)->bitmap = std::move(bmp);
@@ -206,6 +209,15 @@ bool GetTarget(HDC h, Target& out) {
   return true;
 }
 
+bool KnownClean(BitmapObj& bmp) {
+  if (bmp.top == TopBytes::Unknown) {
+    uint32_t any = 0;
+    for (uint32_t p : bmp.pixels) any |= p;
+    bmp.top = any <= 0xFFFFFF ? TopBytes::Clear : TopBytes::Set;
+  }
+  return bmp.top == TopBytes::Clear;
+}
+
 }  // namespace raster
 
 using namespace raster;
@@ -281,6 +293,7 @@ HBRUSH CreatePatternBrush(HBITMAP bitmap) {
   BrushObj& b = SlotOf(h)->brush;
   b.solid = false;
   std::memcpy(b.pattern, pattern, sizeof pattern);
+  b.clean = std::all_of(std::begin(pattern), std::end(pattern), [](uint32_t p) { return p <= 0xFFFFFF; });
   return HBRUSH{h};
 }
 
@@ -399,11 +412,26 @@ bool SetViewportOrgEx(HDC hdc, int32_t x, int32_t y) {
   return true;
 }
 
+bool GetViewportOrgEx(HDC hdc, int32_t& x, int32_t& y) {
+  DcObj* dc = GetDc(hdc);
+  if (!dc) return false;
+  x = dc->originX;
+  y = dc->originY;
+  return true;
+}
+
 bool SetClipRect(HDC hdc, const RECT* clip) {
   DcObj* dc = GetDc(hdc);
   if (!dc) return false;
   dc->hasClip = clip != nullptr;
   if (clip) dc->clip = *clip;
+  return true;
+}
+
+bool GetClipRect(HDC hdc, RECT* clip) {
+  DcObj* dc = GetDc(hdc);
+  if (!dc || !dc->hasClip) return false;
+  if (clip) *clip = dc->clip;
   return true;
 }
 
@@ -427,6 +455,21 @@ PixelView LockPixels(HBITMAP bitmap) {
   PixelView v;
   BitmapObj* bmp = GetBitmap(bitmap);
   if (!bmp) return v;
+  // The caller may write anything: the layer's knowledge of the words ends here.
+  bmp->locks++;
+  bmp->top = TopBytes::Unknown;
+  v.pixels = bmp->pixels.data();
+  v.width = bmp->width;
+  v.height = bmp->height;
+  v.monochrome = bmp->mono;
+  v.valid = true;
+  return v;
+}
+
+ConstPixelView ReadPixels(HBITMAP bitmap) {
+  ConstPixelView v;
+  const BitmapObj* bmp = GetBitmap(bitmap);
+  if (!bmp) return v;
   v.pixels = bmp->pixels.data();
   v.width = bmp->width;
   v.height = bmp->height;
@@ -448,7 +491,11 @@ uint64_t BitmapVersion(HBITMAP bitmap) {
 }
 
 void TouchBitmap(HBITMAP bitmap) {
-  if (BitmapObj* bmp = GetBitmap(bitmap)) bmp->version++;
+  if (BitmapObj* bmp = GetBitmap(bitmap)) {
+    bmp->version++;
+    bmp->locks++;
+    bmp->top = TopBytes::Unknown;
+  }
 }
 
 bool ResizeBitmap(HBITMAP bitmap, int32_t width, int32_t height) {

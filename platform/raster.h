@@ -130,7 +130,9 @@ COLORREF GetBkColor(HDC hdc);
 // (device coordinates, right and bottom exclusive). A control's canvas on its
 // window's surface uses both.
 bool SetViewportOrgEx(HDC hdc, int32_t x, int32_t y);
+bool GetViewportOrgEx(HDC hdc, int32_t& x, int32_t& y);
 bool SetClipRect(HDC hdc, const RECT* clip);  // nullptr removes the clip
+bool GetClipRect(HDC hdc, RECT* clip);        // false when the context has none
 
 HBITMAP GetCurrentBitmap(HDC hdc);
 HGDIOBJ GetCurrentObject(HDC hdc, int kind);  // kind: 1 pen, 2 brush, 7 bitmap
@@ -141,7 +143,23 @@ HGDIOBJ GetCurrentObject(HDC hdc, int kind);  // kind: 1 pen, 2 brush, 7 bitmap
 // ---------------------------------------------------------------------------
 bool BitBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx,
             int32_t sy, uint32_t rop);
+// SRCCOPY for a finished frame on its way to the screen: the pixels of BitBlt
+// with SRCCOPY. A large copy writes past the cache, so that the frame does not
+// push out what the next one is drawn from.
+bool PresentBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy);
 bool PatBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t rop);
+// A sprite in one call: selects mask into src and AND-blits it (SRCAND) from
+// (0, 0), then selects image and OR-blits it (SRCPAINT) into the same
+// rectangle; src keeps the last bitmap selected. A null or stale bitmap skips
+// its blit, so a null mask draws the image alone. The pixels equal those of
+// the two BitBlt calls for any contents; the usual pair (a mask that is black
+// or white, an image black where the mask is white) costs one pass over the
+// opaque pixels only.
+bool MaskedBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, HBITMAP mask,
+               HBITMAP image);
+// Builds now what MaskedBlt with this mask and image would build on its first
+// use, so that drawing allocates nothing. A null mask prepares the image alone.
+void PrepareMaskedBlt(HBITMAP mask, HBITMAP image);
 bool FillRect(HDC dst, const RECT* rect, HBRUSH brush);
 // The ellipse inscribed in the box, right and bottom exclusive, filled with the
 // selected brush and outlined with the selected pen, both through the mix mode.
@@ -161,7 +179,18 @@ struct PixelView {
   bool monochrome = false;
   bool valid = false;  // false for a stale or empty handle
 };
+// Words keep the form 0x00RRGGBB. Locking counts as a possible write: what the
+// layer caches about the pixels is rebuilt on their next use. Call TouchBitmap
+// after writing through a view kept from an earlier lock.
 PixelView LockPixels(HBITMAP bitmap);  // empty view for a stale handle
+// A read-only view: what the layer caches about the pixels stays valid.
+struct ConstPixelView {
+  const uint32_t* pixels = nullptr;  // row-major, stride == width
+  int32_t width = 0, height = 0;
+  bool monochrome = false;
+  bool valid = false;
+};
+ConstPixelView ReadPixels(HBITMAP bitmap);
 bool IsBitmap(HGDIOBJ obj);
 bool IsMonochrome(HBITMAP bitmap);
 // Counts every change to the bitmap's pixels; a presenter compares it to see

@@ -24,10 +24,13 @@ void CreateMask(HBITMAP& Image, HBITMAP& Mask, HBITMAP Bitmap) {
   work.Canvas()->Draw(0, 0, &source);
   Image = work.ReleaseHandle();
   source.ReleaseHandle();
+  // Ready for drawing: as a pair, and the image alone (a see-through figure).
+  PrepareMaskedBlt(Mask, Image);
+  PrepareMaskedBlt(HBITMAP{}, Image);
 }
 
 void CreateHighlightMask(HBITMAP Mask, HBITMAP& Highlight, HBITMAP& HighlightMask, COLORREF Color) {
-  PixelView mask = LockPixels(Mask);
+  const ConstPixelView mask = ReadPixels(Mask);
   const int32_t W = mask.valid ? mask.width : 0, H = mask.valid ? mask.height : 0;
   HDC display = CreateDCA("DISPLAY");
   Highlight = CreateCompatibleBitmap(display, W + 2, H + 2);
@@ -85,6 +88,7 @@ void CreateHighlightMask(HBITMAP Mask, HBITMAP& Highlight, HBITMAP& HighlightMas
   SelectObject(maskDC, oldMask);
   DeleteDC(imageDC);
   DeleteDC(maskDC);
+  PrepareMaskedBlt(HighlightMask, Highlight);
 }
 
 HBRUSH CreateShadowBrush() {

@@ -164,9 +164,15 @@ class TAniView : public TGraphicControl {
   void RunTick();
   void ScriptStep(TAniFigure& F);
   void MotionStep(int32_t S, Walk& W);
+  void GatherColliders();
+  void MoveCollider(int32_t S, float X, float Y);
   void HoverPass();
   void CameraStep();
-  void DrawEntries();
+  void SettleClear();
+  void FillClear(HDC Target, bool AroundBackground);
+  void Compose();
+  void CollectDrawOps();
+  void DrawEntries(HDC Buffer, int64_t Top, int64_t Bottom);
   void DrawFigure(const TAniEntry& E, const TAniFigure& F);
   void ClickTest(int32_t X, int32_t Y);
 
@@ -197,6 +203,28 @@ class TAniView : public TGraphicControl {
   TBitmap* FBuffer = nullptr;
   TTileImage FTileImages[kMaxTiles + 1];  // tile 0 unused
   Walk* FWalks = nullptr;  // innermost active walk
+  bool FClearPending = false;  // the tick's clear is still to be made
+  // One blit of a frame, collected from the display list before the frame
+  // is drawn band by band. A shadow keeps its ellipse's box in X, Y, W, H as
+  // left, top, right, bottom.
+  struct TDrawOp {
+    enum TKind : int32_t { Sprite, Shadow };
+    TKind Kind = Sprite;
+    int32_t X = 0, Y = 0, W = 0, H = 0;
+    HBITMAP Mask{}, Image{};
+  };
+  TDrawOp FOps[3 * kMaxEntries];  // the frame's blits, farthest first
+  int32_t FOpCount = 0;
+  // The figure stage's view of the other figures during one update pass, one
+  // array per field so that the reach bound runs over them in vectors.
+  struct TColliders {
+    float X[kMaxEntries], Y[kMaxEntries], Radius[kMaxEntries];
+    int32_t Slot[kMaxEntries];
+    uint8_t Bounded[kMaxEntries];  // small enough for the reach bound
+    int32_t Index[kMaxEntries + 1];  // slot -> collider, -1 none
+    int32_t Count = 0;
+    bool Valid = false;
+  } FColliders;
 };
 
 // Registers TAniView's published properties with the host's class metadata.

@@ -86,10 +86,7 @@ void TAniView::DrawTilesIntoBackground(bool SkipTall) {
         continue;
       }
       if (!ti.Mask || !ti.Image) continue;
-      SelectObject(FMemDC, ti.Mask);
-      BitBlt(bg, x, y, ti.Width, ti.Height, FMemDC, 0, 0, SRCAND);
-      SelectObject(FMemDC, ti.Image);
-      BitBlt(bg, x, y, ti.Width, ti.Height, FMemDC, 0, 0, SRCPAINT);
+      MaskedBlt(bg, x, y, ti.Width, ti.Height, FMemDC, ti.Mask, ti.Image);
     }
   SelectObject(FMemDC, FMemDCBitmap);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "velscene/imaging.h"
+#include "velscene/view_collide.h"
 #include "velscene/numeric.h"
 #include "velscene/view_walk.h"
 
@@ -14,7 +15,6 @@ namespace vel {
 namespace {
 
 constexpr double kBackOff = 1.0 / 1024.0;  // exact in single precision
-constexpr float kWindowLow = -1.0f / 1024.0f;
 
 struct Vec {
   float x, y, z;
@@ -36,6 +36,37 @@ Vec Diff(const Vec& n, const Vec& p) {
 float Frac(float v) { return static_cast<float>(double(v) - std::trunc(double(v))); }
 
 }  // namespace
+
+// The non-passable figures of the list, nearest first, with the positions and
+// radii the figure stage tests against. Kept current through the update pass
+// (MoveCollider); an event handler may change anything, so after one runs the
+// list is gathered again.
+void TAniView::GatherColliders() {
+  TColliders& c = FColliders;
+  c.Count = 0;
+  for (int32_t s = 1; s <= kMaxEntries; ++s) c.Index[s] = -1;
+  for (int32_t s = FLast; s > 0; s = FEntries[s].Prev) {
+    const TAniFigure* G = FigureOfEntry(FEntries[s]);
+    if (!G || G->Passable) continue;
+    const int32_t k = c.Count++;
+    c.Index[s] = k;
+    c.Slot[k] = s;
+    c.Radius[k] = G->Radius;
+    c.X[k] = G->FX;
+    c.Y[k] = G->FY;
+    c.Bounded[k] = collide::Bounded(G->FX) && collide::Bounded(G->FY) && collide::Bounded(G->Radius);
+  }
+  c.Valid = true;
+}
+
+void TAniView::MoveCollider(int32_t S, float X, float Y) {
+  TColliders& c = FColliders;
+  if (!c.Valid || c.Index[S] < 0) return;
+  const int32_t k = c.Index[S];
+  c.X[k] = X;
+  c.Y[k] = Y;
+  c.Bounded[k] = collide::Bounded(X) && collide::Bounded(Y) && collide::Bounded(c.Radius[k]);
+}
 
 void TAniView::MotionStep(int32_t S, Walk& W) {
   TAniEntry& e = FEntries[S];
@@ -64,7 +95,11 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   } else {
     N = {e.TargetX, e.TargetY, e.TargetZ};
     e.Moving = 0;
-    F->OnArrival(F);
+    if (F->OnArrival) {
+      SettleClear();
+      FColliders.Valid = false;  // the handler may move, add or remove figures
+      F->OnArrival(F);
+    }
     // The handler may have removed or destroyed the figure: then nothing of
     // it may be touched any more.
     if (W.Detached || FEntries[S].Free || FigureOfEntry(FEntries[S]) != F) return;
@@ -74,27 +109,33 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   TAniFigure* collider = nullptr;
 
   // 3. Figure stage: swept circles in the ground plane against every other
-  // non-passable figure; the last hit in walk order wins.
-  if (!F->Passable) {
-    const Vec s = Diff(N, P);
-    for (int32_t g = FLast; g > 0; g = FEntries[g].Prev) {
-      if (g == S) continue;
-      TAniFigure* G = FigureOfEntry(FEntries[g]);
-      if (!G || G->Passable) continue;
-      const float a = static_cast<float>(double(s.x) * s.x + double(s.y) * s.y);
-      if (a <= 0) continue;
-      const double ox = double(P.x) - G->FX, oy = double(P.y) - G->FY;
-      const float b = static_cast<float>(2.0 * (ox * s.x + oy * s.y));
-      const double rr = double(F->Radius) + G->Radius;
-      const float c = static_cast<float>((ox * ox + oy * oy) - rr * rr);
-      const float disc = static_cast<float>(double(b) * b - 4.0 * a * c);
-      if (disc < 0) continue;
-      const float t = static_cast<float>((-double(b) - std::sqrt(double(disc))) / (2.0 * a));
-      if (t > kWindowLow && t < 1.0f) {
+  // non-passable figure, in walk order (the colliders, gathered in that
+  // order); the last hit wins. A first pass marks the figures within reach.
+  const Vec s = Diff(N, P);
+  const float a = static_cast<float>(double(s.x) * s.x + double(s.y) * s.y);
+  if (!F->Passable && a > 0) {
+    if (!FColliders.Valid) GatherColliders();
+    const TColliders& c = FColliders;
+    const bool bounded = collide::Bounded(P.x) && collide::Bounded(P.y) && collide::Bounded(s.x) &&
+                         collide::Bounded(s.y) && collide::Bounded(F->Radius);
+    uint8_t near[kMaxEntries];
+    collide::MarkNear(c.X, c.Y, c.Radius, c.Bounded, c.Count, P.x, P.y, s.x, s.y, F->Radius, bounded, near);
+    int32_t list[kMaxEntries], m = 0;  // the marked ones, in order
+    for (int32_t k = 0; k < c.Count; ++k) {
+      list[m] = k;
+      m += near[k];
+    }
+    for (int32_t j = 0; j < m; ++j) {
+      const int32_t k = list[j];
+      if (c.Slot[k] == S) continue;
+      const double ox = double(P.x) - c.X[k], oy = double(P.y) - c.Y[k];
+      const double rr = double(F->Radius) + c.Radius[k];
+      float t;
+      if (collide::SweptHit(a, s.x, s.y, ox, oy, rr, t)) {
         N = Along(P, s, t);
         e.Moving = 0;
         code = 1;
-        collider = G;
+        collider = FigureOfEntry(FEntries[c.Slot[k]]);
       }
     }
   }
@@ -191,10 +232,15 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   F->FX = N.x;
   F->FY = N.y;
   F->FZ = N.z;
+  MoveCollider(S, N.x, N.y);
   PlaceEntry(e, *F, N.x, N.y, N.z);
 
   // 8. Report the stop, with the view as Sender.
-  if (code > 0) F->OnCollide(this, collider, code);
+  if (code > 0 && F->OnCollide) {
+    SettleClear();
+    FColliders.Valid = false;
+    F->OnCollide(this, collider, code);
+  }
 }
 
 }  // namespace vel

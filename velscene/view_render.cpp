@@ -1,6 +1,7 @@
 // Rendering and presentation: the display list drawn farthest first into the
 // back buffer (tiles; figures with shadow, outline, mask and image), and Paint,
 // which presents the buffer or follows the control's size.
+#include <algorithm>
 #include <limits>
 
 #include "velscene/numeric.h"
@@ -12,51 +13,69 @@ namespace {
 int32_t Side(uint64_t v) { return v > uint64_t(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max() : int32_t(v); }
 }  // namespace
 
-void TAniView::DrawEntries() {
-  HDC buffer = FBuffer->Canvas()->Handle();
-  // AND then OR one bitmap pair; a missing bitmap draws nothing.
-  auto blit = [&](HBITMAP bmp, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop) {
-    if (!bmp || !SelectObject(FMemDC, bmp)) return;
-    BitBlt(buffer, x, y, w, h, FMemDC, 0, 0, rop);
+// The display list, farthest entry first, as the blits it asks for: per tile
+// its mask/image pair; per visible figure its shadow, its outline pair and its
+// mask/image pair (no mask when see-through). A missing bitmap draws nothing.
+void TAniView::CollectDrawOps() {
+  FOpCount = 0;
+  auto add = [&](TDrawOp::TKind kind, int64_t x, int64_t y, int64_t w, int64_t h, HBITMAP mask, HBITMAP image) {
+    TDrawOp& op = FOps[FOpCount++];
+    op.Kind = kind;
+    op.X = SaturateInt32(x);
+    op.Y = SaturateInt32(y);
+    op.W = SaturateInt32(w);
+    op.H = SaturateInt32(h);
+    op.Mask = mask;
+    op.Image = image;
   };
   for (int32_t s = FFirst; s > 0; s = FEntries[s].Next) {
     const TAniEntry& e = FEntries[s];
-    const int32_t x = SaturateInt32(int64_t(e.ScreenX) + FScrollX);
-    const int32_t y = SaturateInt32(int64_t(e.ScreenY) + FScrollY);
+    const int64_t x = SaturateInt32(int64_t(e.ScreenX) + FScrollX);
+    const int64_t y = SaturateInt32(int64_t(e.ScreenY) + FScrollY);
     if (!e.IsFigure) {
-      const auto* t = static_cast<const TTileImage*>(e.Item);
-      if (!t) continue;
-      blit(t->Mask, x, y, t->Width, t->Height, SRCAND);
-      blit(t->Image, x, y, t->Width, t->Height, SRCPAINT);
+      if (const auto* t = static_cast<const TTileImage*>(e.Item))
+        add(TDrawOp::Sprite, x, y, t->Width, t->Height, t->Mask, t->Image);
       continue;
     }
     const TAniFigure* F = FigureOfEntry(e);
     if (!F || !F->Visible) continue;
     const uint32_t f = F->FFrame;
-    const bool loaded = f >= 1 && f <= 255;
-    const int32_t w = Side(F->Width), h = Side(F->Height);
-
+    const int64_t w = Side(F->Width), h = Side(F->Height);
     if (F->Shadow && F->FZ >= 0.0f) {
-      const int64_t cx = int64_t(x) + F->CenterX;
-      const int64_t cy = int64_t(y) + F->CenterY + Trunc(double(F->FZ) * 12.0);
+      // The ellipse's bounding box, kept as left, top, right, bottom.
+      const int64_t cx = x + F->CenterX, cy = y + F->CenterY + Trunc(double(F->FZ) * 12.0);
       const int64_t rx = Trunc(double(F->ShadowRadius) * 48.0), ry = Trunc(double(F->ShadowRadius) * 23.0);
-      HGDIOBJ oldBrush = SelectObject(buffer, FShadowBrush);
-      HGDIOBJ oldPen = SelectObject(buffer, GetStockObject(NULL_PEN));
-      const int oldMode = SetROP2(buffer, R2_MASKPEN);
-      Ellipse(buffer, SaturateInt32(cx - rx), SaturateInt32(cy - ry), SaturateInt32(cx + rx), SaturateInt32(cy + ry));
-      SetROP2(buffer, oldMode);
-      SelectObject(buffer, oldPen);
-      SelectObject(buffer, oldBrush);
+      add(TDrawOp::Shadow, cx - rx, cy - ry, cx + rx, cy + ry, HBITMAP{}, HBITMAP{});
     }
-    if (!loaded) continue;
-    if (F->Highlighted || F->FHover) {
-      const int32_t ow = SaturateInt32(int64_t(w) + 2), oh = SaturateInt32(int64_t(h) + 2);
-      const int32_t ox = SaturateInt32(int64_t(x) - 1), oy = SaturateInt32(int64_t(y) - 1);
-      blit(F->FHighlightMasks[f], ox, oy, ow, oh, SRCAND);
-      blit(F->FHighlights[f], ox, oy, ow, oh, SRCPAINT);
+    if (f < 1 || f > 255) continue;
+    if (F->Highlighted || F->FHover)
+      add(TDrawOp::Sprite, x - 1, y - 1, SaturateInt32(w + 2), SaturateInt32(h + 2), F->FHighlightMasks[f],
+          F->FHighlights[f]);
+    add(TDrawOp::Sprite, x, y, w, h, F->Transparent ? HBITMAP{} : F->FMasks[f], F->FImages[f]);
+  }
+}
+
+// Runs the collected blits that reach rows [Top, Bottom) of the back buffer;
+// the caller clips the buffer to those rows.
+void TAniView::DrawEntries(HDC Buffer, int64_t Top, int64_t Bottom) {
+  for (int32_t k = 0; k < FOpCount; ++k) {
+    const TDrawOp& op = FOps[k];
+    if (op.Kind == TDrawOp::Shadow) {
+      // The shadow checker: buffer pixels under the ellipse ANDed with the
+      // pattern. The box may come upside down (a negative radius).
+      if (std::min(op.Y, op.H) >= Bottom || std::max(op.Y, op.H) <= Top) continue;
+      HGDIOBJ oldBrush = SelectObject(Buffer, FShadowBrush);
+      HGDIOBJ oldPen = SelectObject(Buffer, GetStockObject(NULL_PEN));
+      const int oldMode = SetROP2(Buffer, R2_MASKPEN);
+      Ellipse(Buffer, op.X, op.Y, op.W, op.H);
+      SetROP2(Buffer, oldMode);
+      SelectObject(Buffer, oldPen);
+      SelectObject(Buffer, oldBrush);
+      continue;
     }
-    if (!F->Transparent) blit(F->FMasks[f], x, y, w, h, SRCAND);
-    blit(F->FImages[f], x, y, w, h, SRCPAINT);
+    if (op.Y >= Bottom || int64_t(op.Y) + op.H <= Top) continue;
+    // Mask AND-blitted then image OR-blitted through FMemDC, in one pass.
+    MaskedBlt(Buffer, op.X, op.Y, op.W, op.H, FMemDC, op.Mask, op.Image);
   }
   SelectObject(FMemDC, FMemDCBitmap);
 }
@@ -71,7 +90,7 @@ void TAniView::Paint() {
     return;
   }
   if (FBuffer->Width() == W && FBuffer->Height() == H) {
-    BitBlt(Canvas()->Handle(), 0, 0, W, H, FBuffer->Canvas()->Handle(), 0, 0, SRCCOPY);
+    PresentBlt(Canvas()->Handle(), 0, 0, W, H, FBuffer->Canvas()->Handle(), 0, 0);
     return;
   }
   // Both sides at once: a side set alone could make a transient size the

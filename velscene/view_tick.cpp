@@ -25,13 +25,18 @@ void TAniView::RunTick() {
   if (FBusy) return;
   BusyGuard guard(FBusy);
 
+  // The clear is made when something could see the buffer: before the first
+  // event handler, or while composing.
   if (FBuffer) {
     EnsureBackBrush();
-    const RECT all{0, 0, SaturateInt32(int64_t(Width()) + 1), SaturateInt32(int64_t(Height()) + 1)};
-    FillRect(FBuffer->Canvas()->Handle(), &all, FBackBrush);
+    FClearPending = true;
   }
-  OnBeforeUpdate(this);
+  if (OnBeforeUpdate) {
+    SettleClear();
+    OnBeforeUpdate(this);
+  }
 
+  FColliders.Valid = false;  // gathered when the first figure moves
   for (Walk w(*this, true); w.Current > 0; w.Advance()) {
     TAniEntry& e = FEntries[w.Current];
     if (e.IsFigure) {
@@ -45,17 +50,8 @@ void TAniView::RunTick() {
   SortEntries();
   CameraStep();
 
-  if (FBuffer) {
-    HDC buffer = FBuffer->Canvas()->Handle();
-    if (FBackground && !FBackground->Empty())
-      BitBlt(buffer, FScrollX, FScrollY, FBackground->Width(), FBackground->Height(),
-             FBackground->Canvas()->Handle(), 0, 0, SRCCOPY);
-    DrawEntries();
-    OnAfterUpdate(this);
-    BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), FBuffer->Canvas()->Handle(), 0, 0, SRCCOPY);
-  } else {
-    OnAfterUpdate(this);
-  }
+  if (FBuffer) Compose();  // background, entries, OnAfterUpdate, present
+  else OnAfterUpdate(this);
   OnAfterDisplay(this);
 }
 
@@ -95,7 +91,10 @@ void TAniView::HoverPass() {
     }
     if (unfired) {
       unfired = false;
-      F->OnMouseOver(F);
+      if (F->OnMouseOver) {
+        SettleClear();
+        F->OnMouseOver(F);
+      }
     }
   }
 }
