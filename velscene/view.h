@@ -172,7 +172,8 @@ class TAniView : public TGraphicControl {
   void FillClear(HDC Target, bool AroundBackground);
   void Compose();
   void CollectDrawOps();
-  void DrawEntries(HDC Buffer, int64_t Top, int64_t Bottom);
+  void DrawEntries();
+  void DrawOps(HDC Buffer, int64_t Top, int64_t Bottom);
   void DrawFigure(const TAniEntry& E, const TAniFigure& F);
   void ClickTest(int32_t X, int32_t Y);
 

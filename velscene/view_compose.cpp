@@ -62,27 +62,34 @@ void TAniView::Compose() {
   FClearPending = false;
   const bool background = FBackground && !FBackground->Empty();
   const int32_t W = Width(), H = Height();
-  CollectDrawOps();
-  int32_t ox = 0, oy = 0;
-  GetViewportOrgEx(buffer, ox, oy);
-  const bool banded = ox == 0 && oy == 0 && !GetClipRect(buffer, nullptr);
-  const bool presentBands = banded && !OnAfterUpdate;
-  const int32_t rows = banded ? FBuffer->Height() : 1;
-  for (int32_t top = 0; top < rows; top += kBandRows) {
-    const int32_t bottom = int32_t(std::min<int64_t>(rows, int64_t(top) + kBandRows));
-    if (banded) {
-      const RECT band{std::numeric_limits<int32_t>::min(), top, std::numeric_limits<int32_t>::max(), bottom};
-      SetClipRect(buffer, &band);
-    }
+  auto fill = [&] {
     if (clear) FillClear(buffer, background);
     if (background)
       BitBlt(buffer, FScrollX, FScrollY, FBackground->Width(), FBackground->Height(),
              FBackground->Canvas()->Handle(), 0, 0, SRCCOPY);
-    if (banded) DrawEntries(buffer, top, bottom);
-    else DrawEntries(buffer, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max());
+  };
+  int32_t ox = 0, oy = 0;
+  GetViewportOrgEx(buffer, ox, oy);
+  if (ox != 0 || oy != 0 || GetClipRect(buffer, nullptr)) {
+    fill();
+    DrawEntries();
+    OnAfterUpdate(this);
+    PresentBlt(canvas, 0, 0, W, H, buffer, 0, 0);
+    return;
+  }
+  const bool presentBands = !OnAfterUpdate;
+  CollectDrawOps();
+  const int32_t rows = FBuffer->Height();
+  for (int32_t top = 0; top < rows; top += kBandRows) {
+    const int32_t bottom = int32_t(std::min<int64_t>(rows, int64_t(top) + kBandRows));
+    const RECT band{std::numeric_limits<int32_t>::min(), top, std::numeric_limits<int32_t>::max(), bottom};
+    SetClipRect(buffer, &band);
+    fill();
+    DrawOps(buffer, top, bottom);
     if (presentBands && top < H) PresentBlt(canvas, 0, top, W, std::min(bottom, H) - top, buffer, 0, top);
   }
-  if (banded) SetClipRect(buffer, nullptr);
+  SetClipRect(buffer, nullptr);
+  SelectObject(FMemDC, FMemDCBitmap);
   OnAfterUpdate(this);
   if (!presentBands) PresentBlt(canvas, 0, 0, W, H, buffer, 0, 0);
 }

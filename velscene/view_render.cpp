@@ -55,9 +55,17 @@ void TAniView::CollectDrawOps() {
   }
 }
 
+// The whole display list into the back buffer in one pass.
+void TAniView::DrawEntries() {
+  CollectDrawOps();
+  DrawOps(FBuffer->Canvas()->Handle(), std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max());
+  SelectObject(FMemDC, FMemDCBitmap);
+}
+
 // Runs the collected blits that reach rows [Top, Bottom) of the back buffer;
-// the caller clips the buffer to those rows.
-void TAniView::DrawEntries(HDC Buffer, int64_t Top, int64_t Bottom) {
+// the caller clips the buffer to those rows and selects FMemDCBitmap back
+// into FMemDC when done.
+void TAniView::DrawOps(HDC Buffer, int64_t Top, int64_t Bottom) {
   for (int32_t k = 0; k < FOpCount; ++k) {
     const TDrawOp& op = FOps[k];
     if (op.Kind == TDrawOp::Shadow) {
@@ -77,7 +85,6 @@ void TAniView::DrawEntries(HDC Buffer, int64_t Top, int64_t Bottom) {
     // Mask AND-blitted then image OR-blitted through FMemDC, in one pass.
     MaskedBlt(Buffer, op.X, op.Y, op.W, op.H, FMemDC, op.Mask, op.Image);
   }
-  SelectObject(FMemDC, FMemDCBitmap);
 }
 
 void TAniView::Paint() {
