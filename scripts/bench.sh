@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The bench command: installs the dependencies, builds a Release tree with the
+# benchmarks and runs them (5 repetitions, aggregates only); the frame
+# benchmark ends with its table of medians and ratios. Not part of CI.
+#   scripts/bench.sh [BENCHMARK...]   (default: frame; e.g. frame blit host)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -G Ninja -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVELSCENE_WERROR=ON -DVELSCENE_BENCH=ON \
+  -DVELSCENE_TESTS=OFF -DVELSCENE_APPS=OFF >/dev/null
+names=("$@")
+[ ${#names[@]} -eq 0 ] && names=(frame)
+targets=()
+for n in "${names[@]}"; do targets+=("bench_$n"); done
+ninja -C build/bench "${targets[@]}"
+lscpu | grep -m1 'Model name' || true
+for t in "${targets[@]}"; do
+  "build/bench/bench/$t" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+done
