@@ -111,7 +111,7 @@ void TBitmap::SetSize(int32_t width, int32_t height) {
 void TBitmap::SetMonochrome(bool mono) {
   mono_ = mono;
   if (!handle_ || IsMonochrome(handle_) == mono) return;
-  PixelView src = LockPixels(handle_);
+  const ConstPixelView src = ReadPixels(handle_);
   HBITMAP h = CreateBitmap(src.width, src.height, 1, mono ? 1 : 32, nullptr);
   PixelView dst = LockPixels(h);
   if (!dst.valid) return;
@@ -154,7 +154,7 @@ HBITMAP TBitmap::ReleaseHandle() {
 
 TColor TBitmap::TransparentColor() const {
   if (transparentMode_ == tmFixed) return transparentColor_;
-  PixelView v = LockPixels(handle_);
+  const ConstPixelView v = ReadPixels(handle_);
   if (!v.valid) return clDefault;
   return TColor(ColorRefFromPixel(v.pixels[size_t(v.height - 1) * size_t(v.width)]));
 }
@@ -165,7 +165,7 @@ void TBitmap::SetTransparentColor(TColor color) {
 }
 
 HBITMAP TBitmap::ReleaseMaskHandle() {
-  PixelView src = LockPixels(handle_);
+  const ConstPixelView src = ReadPixels(handle_);
   if (!src.valid) return {};
   HBITMAP mask = CreateBitmap(src.width, src.height, 1, 1, nullptr);
   PixelView dst = LockPixels(mask);
@@ -205,7 +205,7 @@ void TBitmap::Assign(const TBitmap* source) {
   transparentMode_ = source->transparentMode_;
   transparentColor_ = source->transparentColor_;
   mono_ = source->Monochrome();
-  PixelView src = LockPixels(source->handle_);
+  const ConstPixelView src = ReadPixels(source->handle_);
   if (!src.valid) {
     SetHandle(HBITMAP{});
     return;
@@ -226,7 +226,7 @@ void TBitmap::LoadFromFile(const std::string& path) {
 }
 
 void TBitmap::SaveToFile(const std::string& path) const {
-  PixelView v = LockPixels(handle_);
+  const ConstPixelView v = ReadPixels(handle_);
   if (!v.valid) throw EImageError(path + ": cannot save an empty bitmap");
   SaveImageFile(path, v.pixels, v.width, v.height);
 }

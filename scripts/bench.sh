@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The bench command: installs the dependencies, builds a Release tree with the
 # benchmarks and runs them (5 repetitions, aggregates only); the frame
-# benchmark ends with its table of medians and ratios. Not part of CI.
+# benchmark ends with its table of medians and ratios. Not part of CI, and
+# built without -Werror (GCC 12 at -O3 warns falsely in code outside the
+# drawing paths).
 #   scripts/bench.sh [BENCHMARK...]   (default: frame; e.g. frame blit host)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -G Ninja -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVELSCENE_WERROR=ON -DVELSCENE_BENCH=ON \
+cmake -G Ninja -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVELSCENE_WERROR=OFF -DVELSCENE_BENCH=ON \
   -DVELSCENE_TESTS=OFF -DVELSCENE_APPS=OFF >/dev/null
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=(frame)
