@@ -13,7 +13,7 @@ namespace {
 // Rows per band: a band of a 1920-pixel frame is 480 KiB and stays in the
 // second-level cache while its sprites are drawn (32 to 128 rows measured
 // alike on a 512 KiB cache, 64 best).
-constexpr int32_t kBandRows = 32;
+constexpr int32_t kBandRows = 64;
 }  // namespace
 
 // The tick's clear, made as soon as something could see the buffer (an event
