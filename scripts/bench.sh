@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The bench command: installs the dependencies, builds a Release tree with the
-# benchmarks and runs them (5 repetitions, aggregates only); the frame
+# benchmarks and runs them (5 repetitions interleaved at random, so that a
+# change in the machine's load meets every peer alike; medians); the frame
 # benchmark ends with its table of medians and ratios. Not part of CI, and
 # built without -Werror (GCC 12 at -O3 warns falsely in code outside the
 # drawing paths).
@@ -17,5 +18,6 @@ for n in "${names[@]}"; do targets+=("bench_$n"); done
 ninja -C build/bench "${targets[@]}"
 lscpu | grep -m1 'Model name' || true
 for t in "${targets[@]}"; do
-  "build/bench/bench/$t" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+  "build/bench/bench/$t" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_enable_random_interleaving=true
 done
