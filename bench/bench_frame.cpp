@@ -184,6 +184,10 @@ int main(int argc, char** argv) {
   auto floor = std::make_unique<MemcpyFloor>(*scene);
   g_floor = floor.get();
   if (!CheckPicture()) return 1;
+  int entries = 0;
+  for (int32_t e = scene->view->First(); e > 0; e = scene->view->Entry(e)->Next) ++entries;
+  std::printf("Scene: %d entries, background %d x %d\n", entries, scene->view->Background()->Width(),
+              scene->view->Background()->Height());
 
   MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
