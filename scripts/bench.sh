@@ -9,15 +9,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -G Ninja -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVELSCENE_WERROR=OFF -DVELSCENE_BENCH=ON \
+cmake -G Ninja -S . -B build/perf -DCMAKE_BUILD_TYPE=Release -DVELSCENE_WERROR=OFF -DVELSCENE_BENCH=ON \
   -DVELSCENE_TESTS=OFF -DVELSCENE_APPS=OFF >/dev/null
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=(frame)
 targets=()
 for n in "${names[@]}"; do targets+=("bench_$n"); done
-ninja -C build/bench "${targets[@]}"
+ninja -C build/perf "${targets[@]}"
 lscpu | grep -m1 'Model name' || true
 for t in "${targets[@]}"; do
-  "build/bench/bench/$t" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  "build/perf/bench/$t" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_enable_random_interleaving=true
 done
