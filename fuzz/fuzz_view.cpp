@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <limits>
 
 #include "fuzz/fuzz_values.h"
 #include "fuzz/list_check.h"
@@ -21,6 +22,14 @@ constexpr int kMaps = 3;
 constexpr int kViews = 2;
 constexpr int kMaxSteps = 300;
 constexpr int kMaxDepth = 4;  // handler nesting
+// Ticks one input may run, timer and DrawFrame together. Past it a ticking
+// view stops its own timer and DrawFrame is skipped, so a 1 ms interval with
+// a long Advance cannot spend thousands of ticks on one input.
+constexpr int kTickBudget = 24;
+// Background pixels (and map cells) one input may build or repaint through
+// SetMap with a map and SetColor on a bound view; past it SetMap unbinds and
+// SetColor is skipped. A first bind always goes through.
+constexpr uint64_t kBackgroundBudget = uint64_t(1) << 18;
 
 struct Thrown {};  // what a throwing handler throws; each step catches it
 
@@ -33,6 +42,8 @@ struct World {
   TAniView* views[kViews] = {};
   TAniMap* maps[kMaps] = {};
   int depth = 0;
+  int ticks = 0;             // ticks this input has run
+  uint64_t backgrounds = 0;  // background pixels it has built or repainted
 };
 World w;
 
@@ -98,6 +109,28 @@ void DestroyFigure(int i) {
   gFigures[i] = nullptr;
 }
 
+bool TicksLeft() { return w.ticks < kTickBudget; }
+bool TakeBackground(uint64_t pixels) {
+  if (w.backgrounds >= kBackgroundBudget) return false;
+  w.backgrounds += pixels;
+  return true;
+}
+
+// What binding the map costs: its cells, and the background unless the
+// raster layer refuses one that large.
+uint64_t BindCost(const TAniMap& m) {
+  const uint64_t side = uint64_t(m.Width()) + m.Height();
+  const uint64_t width = side * 24, height = side * 12 + 120;
+  const bool refused = width > 65536 || height > 65536 || width * height > (uint64_t(1) << 27);
+  return uint64_t(m.Width()) * m.Height() + (refused ? 0 : width * height);
+}
+
+// Counts the view's tick against the budget; a view over budget stops its timer.
+void CountTick(TAniView* v) {
+  if (!w.in) return;
+  if (++w.ticks > kTickBudget) v->SetActive(false);
+}
+
 void RunStep();
 
 // Every handler lands here: mostly nothing, else act on the handled figure,
@@ -143,7 +176,7 @@ void Handle(TObject* handled) {
       RunStep();
       break;
     case 14:
-      if (TAniView* v = PickView()) v->DrawFrame();
+      if (TAniView* v = PickView(); v && TicksLeft()) v->DrawFrame();
       break;
     default:
       break;
@@ -161,7 +194,10 @@ void BindFigure(TAniFigure* f) {
 }
 
 void BindView(TAniView* v) {
-  v->OnBeforeUpdate = [](TObject*) { Handle(nullptr); };
+  v->OnBeforeUpdate = [v](TObject*) {
+    CountTick(v);
+    Handle(nullptr);
+  };
   v->OnAfterUpdate = [](TObject*) { Handle(nullptr); };
   v->OnAfterDisplay = [](TObject*) { Handle(nullptr); };
   v->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int32_t, int32_t, float, float) { Handle(nullptr); };
@@ -209,12 +245,20 @@ void FigureStep(int i) {
   }
 }
 
-// Map sides stay small enough to bind quickly, or are so large that the
-// block or the background is refused.
-uint32_t MapSide() {
-  static constexpr uint32_t kHuge[] = {0, 0xFFFFFFFFu, 0x80000000u, 46341, 100000, 3000};
+// Map sides stay small enough to bind quickly, or, rarely, are so large that
+// something is refused: the block (a side that is negative as int32, or
+// 46341 squared cells), the background's side (2731 + n cells across) or its
+// pixel count (700 + n). A huge side whose product with the other side would
+// still be allocated and walked cell by cell becomes a small one.
+uint32_t MapSide(uint32_t other) {
+  static constexpr uint32_t kHuge[] = {0, 0xFFFFFFFFu, 0x80000000u, 46341, 2731, 700};
   const uint8_t b = w.in->Byte();
-  return b < 32 ? kHuge[b % 6] : uint32_t(w.in->Range(0, 40));
+  if (b >= 8) return uint32_t(w.in->Range(0, b < 24 ? 40 : 8));
+  const uint32_t side = kHuge[b % 6];
+  const uint64_t cells = uint64_t(side) * other;
+  const bool blockRefused =
+      int32_t(side) < 0 || int32_t(other) < 0 || cells * 2 > uint64_t(std::numeric_limits<int32_t>::max());
+  return cells > (1u << 17) && !blockRefused ? side % 17 : side;
 }
 
 void MapStep(int j) {
@@ -227,8 +271,8 @@ void MapStep(int j) {
   }
   switch (Traced("map", j, in.Byte() % 9)) {
     case 0: delete m; m = nullptr; break;
-    case 1: m->SetWidth(MapSide()); break;
-    case 2: m->SetHeight(MapSide()); break;
+    case 1: m->SetWidth(MapSide(m->Height())); break;
+    case 2: m->SetHeight(MapSide(m->Width())); break;
     case 3: m->SetGridTile(in.Int(-2, 42), in.Int(-2, 42), in.Byte()); break;
     case 4: m->SetPassable(in.Int(-2, 42), in.Int(-2, 42), in.Bool()); break;
     case 5:
@@ -237,17 +281,19 @@ void MapStep(int j) {
     case 6: m->SetTile(in.Int(0, 6), PickPicture()); break;
     default: {
       TAniView* v = PickView();
-      if (v) v->SetMap(in.Bool() ? m : nullptr);
+      if (v) v->SetMap(in.Bool() && TakeBackground(BindCost(*m)) ? m : nullptr);
       break;
     }
   }
 }
 
+// Control sides: mostly about the form's size, sometimes larger, rarely too
+// large for a buffer (refused) or the int32 extremes.
 int32_t ViewSide() {
   const uint8_t b = w.in->Byte();
   if (b < 8) return b % 2 ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int32_t>::min();
   if (b < 12) return 70000;
-  return w.in->Range(-5, 400);
+  return w.in->Range(-5, b < 40 ? 400 : 120);
 }
 
 void ViewStep(TAniView* v) {
@@ -268,10 +314,15 @@ void ViewStep(TAniView* v) {
     }
     case 7: v->SetKeyFigure(gFigures[i]); break;
     case 8: v->ClearKeyFigure(); break;
-    case 9: case 10: v->DrawFrame(); break;
+    case 9: case 10: if (TicksLeft()) v->DrawFrame(); break;
     case 11: v->SetActive(in.Bool()); break;
     case 12: v->SetInterval(in.Byte() < 16 ? in.Unsigned(0xFFFFFFFFu) : uint32_t(in.Range(0, 300))); break;
-    case 13: v->SetColor(in.Int(0, 0xFFFFFF)); break;
+    case 13: {
+      const TColor colour = in.Int(0, 0xFFFFFF);
+      const TBitmap* b = v->Background();
+      if (!b || TakeBackground(uint64_t(b->Width()) * uint64_t(b->Height()) + 1)) v->SetColor(colour);
+      break;
+    }
     case 14: v->SetEnabled(in.Bool()); break;
     case 15: {
       const int32_t l = in.Int(-50, 400), t = in.Int(-50, 300);
@@ -356,7 +407,7 @@ void TearDown() {
 void SetUp() {
   if (!w.form) {
     w.form = new TForm(nullptr);
-    w.form->SetClientSize(200, 150);
+    w.form->SetClientSize(160, 80);  // small: every paint and tick clears it
     w.form->Show();
   }
   for (int k = 0; k < kViews; ++k) {
@@ -366,7 +417,7 @@ void SetUp() {
       v->SetParent(w.form);
       BindView(v);
     }
-    v->SetBounds(k * 100, 0, 100, 150);
+    v->SetBounds(k * 80, 0, 80, 80);
     v->SetActive(false);
     v->SetInterval(100);
     v->SetEnabled(true);
@@ -401,6 +452,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Values in(provider);
   SetUp();  // before the input is attached: its handlers do nothing
   w.in = &in;
+  w.ticks = 0;
+  w.backgrounds = 0;
   const uint32_t withViews = LiveObjectCount();
 
   for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
