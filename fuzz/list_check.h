@@ -21,10 +21,13 @@ namespace vel::check {
 //   view's tile images;
 // - every variable's figure placed in this view sits in a figure entry that
 //   refers to that variable.
-inline std::string ListFault(const TAniView& view, std::span<TAniFigure* const> vars) {
-  const int32_t count = view.EntryCount();
-  if (count < 0 || count > kMaxEntries) return "entry count " + std::to_string(count) + " out of range";
-  auto inRange = [&](int32_t s) { return s >= 1 && s <= count; };
+// `var(k)` gives the address of the k-th of `count` variables, which need
+// not lie side by side.
+template <class VarAt>
+std::string ListFaultOf(const TAniView& view, size_t count, VarAt var) {
+  const int32_t entries = view.EntryCount();
+  if (entries < 0 || entries > kMaxEntries) return "entry count " + std::to_string(entries) + " out of range";
+  auto inRange = [&](int32_t s) { return s >= 1 && s <= entries; };
   if ((view.First() == 0) != (view.Last() == 0)) return "first and last disagree about emptiness";
 
   bool seen[kMaxEntries + 1] = {};
@@ -51,7 +54,7 @@ inline std::string ListFault(const TAniView& view, std::span<TAniFigure* const> 
 
   const auto firstTile = reinterpret_cast<uintptr_t>(&view.TileImage(1));
   const auto lastTile = reinterpret_cast<uintptr_t>(&view.TileImage(kMaxTiles));
-  for (int32_t s = 1; s <= count; ++s) {
+  for (int32_t s = 1; s <= entries; ++s) {
     const TAniEntry& e = *view.Entry(s);
     if (e.Free) {
       if (seen[s]) return "free slot " + std::to_string(s) + " is linked";
@@ -62,7 +65,7 @@ inline std::string ListFault(const TAniView& view, std::span<TAniFigure* const> 
     if (e.IsFigure) {
       const auto* item = static_cast<TAniFigure* const*>(e.Item);
       bool known = false;
-      for (TAniFigure* const& v : vars) known = known || &v == item;
+      for (size_t k = 0; k < count; ++k) known = known || var(k) == item;
       if (!known) return "figure slot " + std::to_string(s) + " refers to no figure variable";
       const TAniFigure* f = *item;
       if (!f) return "figure slot " + std::to_string(s) + " refers to an emptied variable";
@@ -75,17 +78,22 @@ inline std::string ListFault(const TAniView& view, std::span<TAniFigure* const> 
     }
   }
 
-  for (TAniFigure* const& v : vars) {
-    const TAniFigure* f = v;
+  for (size_t k = 0; k < count; ++k) {
+    TAniFigure* const* v = var(k);
+    const TAniFigure* f = v ? *v : nullptr;
     if (!f) continue;
     if ((f->Slot() == 0) != (f->View() == nullptr)) return "figure has a slot without a view or a view without a slot";
     if (f->View() != &view) continue;
     const int32_t s = f->Slot();
-    if (!inRange(s) || view.Entry(s)->Free || !view.Entry(s)->IsFigure || view.Entry(s)->Item != &v)
+    if (!inRange(s) || view.Entry(s)->Free || !view.Entry(s)->IsFigure || view.Entry(s)->Item != v)
       return "placed figure's slot " + std::to_string(s) + " does not hold it";
   }
   if (view.KeyFigure() < 0 || view.KeyFigure() > kMaxEntries) return "key figure slot out of range";
   return {};
+}
+
+inline std::string ListFault(const TAniView& view, std::span<TAniFigure* const> vars) {
+  return ListFaultOf(view, vars.size(), [&](size_t k) { return &vars[k]; });
 }
 
 }  // namespace vel::check

@@ -1,15 +1,19 @@
-// Soak run: the busy scene for many ticks headless, sampling resident memory,
-// live raster objects and tick time; fails on growth after warm-up or slow-down.
+// Soak run: the demo scene through the scene runner (or the busy scene) for many
+// ticks headless, sampling memory, live raster objects and tick time; fails on growth or slow-down.
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "fuzz/busy_scene.h"
 #include "fuzz/list_check.h"
+#ifdef VELSCENE_DEMO_SCENE
+#include "fuzz/demo_scene.h"
+#endif
 
 namespace {
 
@@ -30,14 +34,10 @@ struct Sample {
   double usPerTick;  // over the interval ending at this sample
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  uint64_t ticks = 100000;
-  for (int a = 1; a + 1 < argc; a += 2) {
-    if (std::strcmp(argv[a], "--ticks") == 0) ticks = std::strtoull(argv[a + 1], nullptr, 10);
-  }
-  if (ticks < 20) ticks = 20;
+// Runs `ticks` ticks of the scene and judges the samples. The scene offers
+// Tick(), Arrivals(), Collisions(), Hovers(); `fault` checks its display list.
+template <class Scene, class Fault>
+bool Soak(Scene& scene, Fault fault, uint64_t ticks, bool needCollisions) {
   const uint64_t every = ticks / 20;  // 20 samples; the first two are the warm-up
   const uint64_t warmUp = every * 2;
   // RSS may settle a little after warm-up (allocator pages, lazily touched
@@ -45,7 +45,6 @@ int main(int argc, char** argv) {
   constexpr long kRssSlackKiB = 1024;
   constexpr double kSlowDown = 1.5;
 
-  vel::soak::BusyScene scene;
   Sample samples[21];
   int n = 0;
   auto start = std::chrono::steady_clock::now();
@@ -54,13 +53,13 @@ int main(int argc, char** argv) {
     if (t % every != 0) continue;
     const auto now = std::chrono::steady_clock::now();
     const double us = std::chrono::duration<double, std::micro>(now - start).count() / double(every);
-    start = now;
     if (n < 21) samples[n++] = {t, ResidentKiB(), vel::LiveObjectCount(), us};
-    const std::string fault = vel::check::ListFault(scene.View(), scene.Walkers());
-    if (!fault.empty()) {
-      std::printf("FAIL: display list after tick %llu: %s\n", static_cast<unsigned long long>(t), fault.c_str());
-      return 1;
+    const std::string problem = fault();
+    if (!problem.empty()) {
+      std::printf("FAIL: display list after tick %llu: %s\n", static_cast<unsigned long long>(t), problem.c_str());
+      return false;
     }
+    start = std::chrono::steady_clock::now();  // the checks above are not tick time
   }
 
   std::printf("%10s %10s %10s %12s\n", "tick", "RSS KiB", "objects", "us/tick");
@@ -70,7 +69,7 @@ int main(int argc, char** argv) {
   std::printf("arrivals %llu, collisions %llu, hovers %llu\n", static_cast<unsigned long long>(scene.Arrivals()),
               static_cast<unsigned long long>(scene.Collisions()), static_cast<unsigned long long>(scene.Hovers()));
 
-  bool ok = scene.Arrivals() > 0 && scene.Collisions() > 0;
+  bool ok = scene.Arrivals() > 0 && (!needCollisions || scene.Collisions() > 0);
   if (!ok) std::printf("FAIL: the scene did not walk (no arrivals or no collisions)\n");
   // Baseline: the first sample after warm-up.
   int base = 0;
@@ -96,11 +95,61 @@ int main(int argc, char** argv) {
       return b;
     };
     const double first = best(base), last = best(n - 3 > base ? n - 3 : base);
+    std::printf("RSS %ld KiB and %u raster objects after warm-up, %ld KiB and %u at the end\n", samples[base].rssKiB,
+                samples[base].objects, samples[n - 1].rssKiB, samples[n - 1].objects);
     std::printf("tick time: %.1f us at the start, %.1f us at the end\n", first, last);
     if (last > first * kSlowDown) {
       std::printf("FAIL: ticks slowed down\n");
       ok = false;
     }
+  }
+  return ok;
+}
+
+}  // namespace
+
+// velscene_soak [--ticks N] [--scene FILE | --busy]
+// Without --scene or --busy it runs the demo scene.
+int main(int argc, char** argv) {
+  uint64_t ticks = 100000;
+  std::string scenePath;
+  bool busy = false;
+  for (int a = 1; a < argc; ++a) {
+    if (std::strcmp(argv[a], "--ticks") == 0 && a + 1 < argc) {
+      ticks = std::strtoull(argv[++a], nullptr, 10);
+    } else if (std::strcmp(argv[a], "--scene") == 0 && a + 1 < argc) {
+      scenePath = argv[++a];
+    } else if (std::strcmp(argv[a], "--busy") == 0) {
+      busy = true;
+    } else {
+      std::fprintf(stderr, "usage: velscene_soak [--ticks N] [--scene FILE | --busy]\n");
+      return 2;
+    }
+  }
+  if (ticks < 20) ticks = 20;
+#ifdef VELSCENE_DEMO_SCENE
+  if (scenePath.empty()) scenePath = VELSCENE_DEMO_SCENE;
+#endif
+  if (scenePath.empty()) busy = true;  // built without scene files
+
+  bool ok = false;
+  if (busy) {
+    std::printf("busy scene, %llu ticks\n", static_cast<unsigned long long>(ticks));
+    vel::soak::BusyScene scene;
+    ok = Soak(scene, [&] { return vel::check::ListFault(scene.View(), scene.Walkers()); }, ticks, true);
+  } else {
+#ifdef VELSCENE_DEMO_SCENE
+    try {
+      std::printf("%s, %llu ticks\n", scenePath.c_str(), static_cast<unsigned long long>(ticks));
+      vel::soak::SceneSoak scene(scenePath);
+      ok = Soak(scene, [&] { return scene.ListFault(); }, ticks, false);
+    } catch (const std::exception& e) {
+      std::printf("FAIL: %s\n", e.what());
+      ok = false;
+    }
+#else
+    std::printf("FAIL: built without scene files\n");
+#endif
   }
   std::printf("%s\n", ok ? "soak passed" : "soak FAILED");
   return ok ? 0 : 1;

@@ -29,6 +29,10 @@ void TSceneRunner::Build() {
   BuildMap();
   for (size_t i = 0; i < desc.Figures.size(); ++i) BuildFigure(i);
   for (size_t i = 0; i < figures_.size(); ++i) BindEvents(i);
+  // Room for a busy tick's events (each figure's motion and hover, a few
+  // pointer events), so that a runner whose record is cleared every step
+  // records them without allocating.
+  events_.reserve(figures_.size() * 4 + 16);
 
   view_->OnBeforeUpdate = [this](TObject*) {
     // A press on the ground (no figure took the click) walks the key figure.

@@ -62,6 +62,10 @@ class TSceneRunner {
   TAniMap* Map() const { return map_; }  // null when the scene has no map
   size_t FigureCount() const { return figures_.size(); }
   TAniFigure* Figure(size_t index) const { return index < figures_.size() ? figures_[index]->Var : nullptr; }
+  // The variable the view's entry refers to (for checks of the display list).
+  TAniFigure* const* FigureVar(size_t index) const {
+    return index < figures_.size() ? &figures_[index]->Var : nullptr;
+  }
   const std::string& FigureName(size_t index) const { return desc_.Figures[index].Name; }
   // Index of a figure of this scene, -1 for anything else.
   int32_t IndexOf(const TObject* figure) const;
