@@ -1,8 +1,12 @@
-// Regressions for faults the API fuzzer found: each test replays the calls of
-// a finding in plain code.
+// Regressions for faults the fuzzers found: each test replays the calls or
+// the input of a finding in plain code.
 #include <climits>
+#include <string>
 
 #include "view_fixture.h"
+#ifdef VELSCENE_SCENE_FILES
+#include "velscene/scene/scene_loader.h"
+#endif
 
 using namespace vel;
 using vel::testing::ViewTest;
@@ -55,5 +59,23 @@ TEST_F(FuzzFindings, OutlineOfAFigureAtTheFarCorner) {
   view->DrawFrame();
   ExpectListSound();
 }
+
+#ifdef VELSCENE_SCENE_FILES
+// The scene reader let the JSON library's number-overflow exception escape
+// instead of an ESceneError (a number too large for a double, found by the
+// scene reader fuzzer). It is now an invalid-JSON error at the number.
+TEST(SceneFuzzFindings, NumberTooLargeForADoubleIsAnInvalidJsonError) {
+  EXPECT_THROW(vel::ParseScene("88E888888888887777776110594}", "fuzz.json", "."), vel::ESceneError);
+  try {
+    vel::ParseScene("{\n  \"view\": {\"width\": 1e999}\n}\n", "big.json", ".");
+    ADD_FAILURE() << "read a number too large for a double";
+  } catch (const vel::ESceneError& e) {
+    EXPECT_EQ(e.File, "big.json");
+    EXPECT_EQ(e.Where, "line 2, column 21");  // the number's first digit
+    EXPECT_NE(e.Problem.find("invalid JSON: number overflow"), std::string::npos) << e.Problem;
+    EXPECT_NE(e.Problem.find("1e999"), std::string::npos) << e.Problem;
+  }
+}
+#endif
 
 }  // namespace

@@ -252,6 +252,16 @@ SceneDesc ParseScene(const std::string& text, const std::string& file, const std
     std::string why = e.what();
     if (size_t colon = why.find(": "); colon != std::string::npos) why = why.substr(colon + 2);
     throw ESceneError(file, ErrorPosition(text, e.byte), "invalid JSON: " + why);
+  } catch (const SceneJson::out_of_range& e) {
+    // A number too large for a double. The library quotes it but gives no
+    // position: the first place it occurs in the text is where it is.
+    std::string why = e.what();
+    if (size_t tag = why.find("] "); tag != std::string::npos) why = why.substr(tag + 2);
+    size_t at = std::string::npos;
+    if (size_t open = why.find('\''), close = why.rfind('\''); open != std::string::npos && close > open)
+      at = text.find(why.substr(open + 1, close - open - 1));
+    throw ESceneError(file, ErrorPosition(text, at == std::string::npos ? text.size() + 1 : at + 1),
+                      "invalid JSON: " + why);
   }
   const SceneNode top(root, "", file);
   top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions"});
