@@ -2,6 +2,7 @@
 // ticks headless, sampling memory, live raster objects and tick time; fails on growth or slow-down.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
