@@ -60,6 +60,19 @@ TEST_F(FuzzFindings, OutlineOfAFigureAtTheFarCorner) {
   ExpectListSound();
 }
 
+// A control INT32_MAX high leaves the buffer refused but with that height;
+// the tick composed it in bands of 64 rows up to it, and the band counter
+// overflowed (caught by the sanitizer build).
+TEST_F(FuzzFindings, TickOnAControlOfTheLargestHeight) {
+  int displayed = 0;
+  view->OnAfterDisplay = [&](TObject*) { ++displayed; };
+  view->SetBounds(0, 0, 100, INT32_MAX);
+  form->PaintAll();
+  ASSERT_TRUE(view->Buffer()->Empty());
+  view->DrawFrame();
+  EXPECT_EQ(displayed, 1);
+}
+
 #ifdef VELSCENE_SCENE_FILES
 // The scene reader let the JSON library's number-overflow exception escape
 // instead of an ESceneError (a number too large for a double, found by the

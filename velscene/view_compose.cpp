@@ -79,7 +79,8 @@ void TAniView::Compose() {
   }
   const bool presentBands = !OnAfterUpdate;
   CollectDrawOps();
-  const int32_t rows = FBuffer->Height();
+  // A buffer the raster layer refused keeps its asked-for height: no bands.
+  const int32_t rows = FBuffer->Empty() ? 0 : FBuffer->Height();
   for (int32_t top = 0; top < rows; top += kBandRows) {
     const int32_t bottom = int32_t(std::min<int64_t>(rows, int64_t(top) + kBandRows));
     const RECT band{std::numeric_limits<int32_t>::min(), top, std::numeric_limits<int32_t>::max(), bottom};
