@@ -8,36 +8,13 @@
 #include <vector>
 
 #include "platform/raster.h"
+#include "raster_surface.h"
 
 using namespace vel;
 
 namespace {
 
-// A memory context holding a fresh bitmap; releases both.
-struct Surface {
-  HDC dc{};
-  HBITMAP bmp{};
-  HGDIOBJ old{};
-  int w, h;
-  Surface(int w_, int h_, bool mono = false) : w(w_), h(h_) {
-    dc = CreateCompatibleDC(HDC{});
-    bmp = CreateBitmap(w, h, 1, mono ? 1 : 32, nullptr);
-    old = SelectObject(dc, bmp);
-  }
-  ~Surface() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bmp);
-  }
-  std::vector<uint32_t> Get() const {
-    PixelView v = LockPixels(bmp);
-    return std::vector<uint32_t>(v.pixels, v.pixels + w * h);
-  }
-  void Set(const std::vector<uint32_t>& p) {
-    PixelView v = LockPixels(bmp);
-    std::copy(p.begin(), p.end(), v.pixels);
-  }
-};
+using vel::testing::Surface;
 
 // Sprite material: an opaque blob (black mask, coloured image), white mask
 // and black image elsewhere, and with `odd` a few words of any value in
@@ -93,7 +70,7 @@ TEST(FastBlits, MaskedBltMatchesReference) {
     Surface m(sw, sh, !odd), i(sw, sh);
     m.Set(mask);
     i.Set(image);
-    mask = m.Get();  // a monochrome mask keeps black and white only
+    mask = m.Copy();  // a monochrome mask keeps black and white only
     HDC src = CreateCompatibleDC(HDC{});
     for (int x : offsets)
       for (int y : offsets) {
@@ -109,7 +86,7 @@ TEST(FastBlits, MaskedBltMatchesReference) {
         const int w = sw + int(rng() % 5) - 2, h = sh + int(rng() % 5) - 2;
         MaskedBlt(d.dc, x, y, w, h, src, alone ? HBITMAP{} : m.bmp, i.bmp);
         Reference(dest, 34, 31, clip, dox, doy, x, y, w, h, alone ? nullptr : &mask, &image, sw, sh, sox, soy);
-        ASSERT_EQ(d.Get(), dest) << "round " << round << " at " << x << "," << y;
+        ASSERT_EQ(d.Copy(), dest) << "round " << round << " at " << x << "," << y;
         EXPECT_EQ(GetCurrentBitmap(src), i.bmp);  // the image is left selected
       }
     SelectObject(src, GetStockObject(DEFAULT_BITMAP));
@@ -147,7 +124,7 @@ TEST(FastBlits, FallbacksMatchTheTwoBlits) {
     b.Set(start);
     MaskedBlt(a.dc, 3, -2, 12, 9, src, c.mask, c.image);
     both(b.dc, 3, -2, c.mask, c.image);
-    EXPECT_EQ(a.Get(), b.Get());
+    EXPECT_EQ(a.Copy(), b.Copy());
   }
   // The target is the image: the second blit reads what the first wrote.
   Surface t(12, 9);
@@ -156,7 +133,7 @@ TEST(FastBlits, FallbacksMatchTheTwoBlits) {
   Reference(want, 12, 9, {0, 0, 12, 9}, 0, 0, 0, 0, 12, 9, &mask, nullptr, 12, 9, 0, 0);
   Reference(want, 12, 9, {0, 0, 12, 9}, 0, 0, 0, 0, 12, 9, nullptr, &want, 12, 9, 0, 0);
   MaskedBlt(t.dc, 0, 0, 12, 9, src, m.bmp, t.bmp);
-  EXPECT_EQ(t.Get(), want);
+  EXPECT_EQ(t.Copy(), want);
   SelectObject(src, GetStockObject(DEFAULT_BITMAP));
   DeleteDC(src);
 }
@@ -180,9 +157,9 @@ TEST(FastBlits, ChangedSpritesAreDrawnAsTheyAreNow) {
       std::vector<uint32_t> dest(400, 0x123456);
       d.Set(dest);
       MaskedBlt(d.dc, 2, 2, 16, 16, src, mm->bmp, ii->bmp);
-      const auto mk = mm->Get(), im = ii->Get();
+      const auto mk = mm->Copy(), im = ii->Copy();
       Reference(dest, 20, 20, {0, 0, 20, 20}, 0, 0, 2, 2, 16, 16, &mk, &im, 16, 16, 0, 0);
-      ASSERT_EQ(d.Get(), dest) << what;
+      ASSERT_EQ(d.Copy(), dest) << what;
     }
   };
   check("first");
@@ -213,7 +190,7 @@ TEST(FastBlits, PresentBltIsACopy) {
     a.Set(p);
     PresentBlt(b.dc, 2, 1, w, 400, a.dc, 0, 0);
     BitBlt(c.dc, 2, 1, w, 400, a.dc, 0, 0, SRCCOPY);
-    EXPECT_EQ(b.Get(), c.Get()) << w;
+    EXPECT_EQ(b.Copy(), c.Copy()) << w;
   }
   // Top bytes copied in must be cleared by a later AND with a white mask.
   Surface a(8, 1), b(8, 1), m(8, 1, true), i(8, 1);
@@ -223,7 +200,7 @@ TEST(FastBlits, PresentBltIsACopy) {
   PresentBlt(b.dc, 0, 0, 8, 1, a.dc, 0, 0);
   HDC src = CreateCompatibleDC(HDC{});
   MaskedBlt(b.dc, 0, 0, 8, 1, src, m.bmp, i.bmp);
-  EXPECT_EQ(b.Get(), std::vector<uint32_t>(8, 0x102030));
+  EXPECT_EQ(b.Copy(), std::vector<uint32_t>(8, 0x102030));
   SelectObject(src, GetStockObject(DEFAULT_BITMAP));
   DeleteDC(src);
 }
@@ -285,7 +262,7 @@ TEST(FastBlits, EllipseMatchesReference) {
           default: p = kPixelBlack; break;
         }
       }
-    const auto got = s.Get();
+    const auto got = s.Copy();
     for (int k = 0; k < 1200; ++k)
       ASSERT_EQ(got[size_t(k)], want[size_t(k)]) << "round " << round << " pixel " << k % 40 << "," << k / 40;
     SelectObject(s.dc, GetStockObject(WHITE_BRUSH));

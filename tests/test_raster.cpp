@@ -6,40 +6,13 @@
 #include <vector>
 
 #include "platform/raster.h"
+#include "raster_surface.h"
 
 using namespace vel;
 
 namespace {
 
-// A memory context holding a fresh bitmap; releases both.
-struct Surface {
-  HDC dc{};
-  HBITMAP bmp{};
-  HGDIOBJ old{};
-  Surface(int w, int h, bool mono = false) {
-    dc = CreateCompatibleDC(HDC{});
-    bmp = CreateBitmap(w, h, 1, mono ? 1 : 32, nullptr);
-    old = SelectObject(dc, bmp);
-  }
-  ~Surface() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bmp);
-  }
-  uint32_t& At(int x, int y) {
-    PixelView v = LockPixels(bmp);
-    return v.pixels[y * v.width + x];
-  }
-  void Fill(std::mt19937& rng, bool mono = false) {
-    PixelView v = LockPixels(bmp);
-    for (int i = 0; i < v.width * v.height; ++i)
-      v.pixels[i] = mono ? ((rng() & 1) ? kPixelWhite : kPixelBlack) : (rng() & 0xFFFFFF);
-  }
-  std::vector<uint32_t> Copy() {
-    PixelView v = LockPixels(bmp);
-    return std::vector<uint32_t>(v.pixels, v.pixels + v.width * v.height);
-  }
-};
+using vel::testing::Surface;
 
 uint32_t Ref(uint32_t rop, uint32_t d, uint32_t s) {
   if (rop == SRCCOPY) return s;
