@@ -1,20 +1,20 @@
-// Map binding: the snapshot of a TAniMap (cells, tile images, origin), the
-// pre-rendered background with flat tiles, tall tiles as display-list
-// entries, the release of all of it, and the background colour.
+// Map binding: the snapshot of a TAniMap (cells, tile images, origin,
+// background size), tall tiles as display-list entries or, beyond the free
+// slots, in the side list, the release of all of it, and the background
+// colour. Binding draws nothing: the background is rendered on demand.
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "velscene/imaging.h"
 #include "velscene/map.h"
+#include "velscene/internal/chunk_cache.h"
 #include "velscene/internal/numeric.h"
+#include "velscene/internal/side_list.h"
+#include "velscene/internal/view_cells.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
-
-namespace {
-constexpr int32_t kTallHeight = 24;  // tiles this high or higher stand among the figures
-}
 
 const TTileImage& TAniView::TileImage(int32_t Tile) const {
   static const TTileImage none;
@@ -33,9 +33,9 @@ void TAniView::SetMap(TAniMap* Map) {
     FGrid = new (std::nothrow) uint8_t[cells * 2];
     if (FGrid) std::memcpy(FGrid, Map->Cells(), cells * 2);
   }
-  FBackground = new TBitmap();
-  FBackground->SetPalette(FPalette);
   int32_t maxHeight = 23;
+  FTileMaxWidth = 0;
+  FTileMaxHeight = 0;
   for (int32_t t = 1; t <= kMaxTiles; ++t) {
     TTileImage& ti = FTileImages[t];
     if (TBitmap* b = Map->Tile(t)) {
@@ -43,60 +43,60 @@ void TAniView::SetMap(TAniMap* Map) {
       ti.Height = b->Height();
       CreateMask(ti.Image, ti.Mask, b->Handle());
       maxHeight = std::max(maxHeight, ti.Height);
+      FTileMaxWidth = std::max(FTileMaxWidth, ti.Width);
+      FTileMaxHeight = std::max(FTileMaxHeight, ti.Height);
     } else {
       ti = TTileImage{};
     }
   }
-  FOriginX = SaturateInt32((int64_t(FMapHeight) - 1) * 24);
-  FOriginY = maxHeight + 96;
-  const int64_t side = int64_t(FMapWidth) + FMapHeight;
-  FBackground->SetWidth(SaturateInt32(side * 24));
-  FBackground->SetHeight(SaturateInt32(side * 12 + FOriginY - 23));
+  FOriginX = cells::OriginX(FMapHeight);
+  FOriginY = cells::OriginY(maxHeight);
+  FBackgroundWidth = cells::BackgroundWidth(FMapWidth, FMapHeight);
+  FBackgroundHeight = cells::BackgroundHeight(FMapWidth, FMapHeight, FOriginY);
+  FBackgroundBound = true;
+  FTallInBackground = false;
   EnsureBackBrush();
-  const RECT all{0, 0, FBackground->Width() + 1, FBackground->Height() + 1};
-  FillRect(FBackground->Canvas()->Handle(), &all, FBackBrush);
-  DrawTilesIntoBackground(true);
+  InvalidateBackground();
+  BindTallTiles();
 }
 
-// Visits the cells in storage order. With SkipTall, tall tiles away from row 0
-// and column 0 become display-list entries instead of being drawn (binding);
-// without it every tile is drawn (a colour change repaints the whole floor).
-void TAniView::DrawTilesIntoBackground(bool SkipTall) {
-  if (!FGrid || !FBackground) return;
-  HDC bg = FBackground->Canvas()->Handle();
-  for (uint32_t gy = 0; gy < FMapHeight; ++gy)
-    for (uint32_t gx = 0; gx < FMapWidth; ++gx) {
-      const uint8_t t = FGrid[(size_t(gy) * FMapWidth + gx) * 2];
-      if (t == 0) continue;
-      TTileImage& ti = FTileImages[t];
-      const int32_t x = SaturateInt32((int64_t(gx) - gy) * 24 + FOriginX);
-      const int32_t y = SaturateInt32((int64_t(gx) + gy) * 12 + FOriginY - ti.Height);
-      if (SkipTall && ti.Height >= kTallHeight && gx >= 1 && gy >= 1) {
-        const int32_t s = AllocEntry();
-        if (s == 0) continue;  // the list is full: the tall tile is dropped
-        TAniEntry& e = FEntries[s];
-        e.Item = &ti;
-        e.Depth = static_cast<float>(int64_t(gx) + gy);
-        e.ScreenX = x;
-        e.ScreenY = y;
-        e.IsFigure = 0;
-        e.Moving = 0;
-        e.Free = 0;
-        AppendEntry(s);
-        continue;
+// Tall tiles away from row 0 and column 0, in cell order, take free slots as
+// entries appended at the near end; from the first one that finds none on,
+// they go to the side list (no slot frees up during a binding).
+void TAniView::BindTallTiles() {
+  if (!FGrid) return;
+  bool tall[kMaxTiles + 1] = {};
+  for (int32_t t = 1; t <= kMaxTiles; ++t) tall[t] = FTileImages[t].Height >= cells::kTallHeight;
+  for (uint32_t gy = 1; gy < FMapHeight; ++gy)
+    for (uint32_t gx = 1; gx < FMapWidth; ++gx) {
+      const uint64_t cell = uint64_t(gy) * FMapWidth + gx;
+      const uint8_t t = FGrid[cell * 2];
+      if (!tall[t]) continue;
+      const int32_t s = AllocEntry();
+      if (s == 0) {
+        BuildSideList(cell);
+        return;
       }
-      if (!ti.Mask || !ti.Image) continue;
-      MaskedBlt(bg, x, y, ti.Width, ti.Height, FMemDC, ti.Mask, ti.Image);
+      TTileImage& ti = FTileImages[t];
+      TAniEntry& e = FEntries[s];
+      e.Item = &ti;
+      e.Depth = static_cast<float>(int64_t(gx) + gy);
+      e.ScreenX = cells::TileLeft(gx, gy, FOriginX);
+      e.ScreenY = cells::TileTop(gx, gy, FOriginY, ti.Height);
+      e.IsFigure = 0;
+      e.Moving = 0;
+      e.Free = 0;
+      AppendEntry(s);
     }
-  SelectObject(FMemDC, FMemDCBitmap);
 }
 
 void TAniView::ReleaseMap() {
-  if (FBackground) {
-    FBackground->ReleasePalette();
-    delete FBackground;
-    FBackground = nullptr;
-  }
+  FBackgroundBound = false;
+  FTallInBackground = false;
+  InvalidateBackground();
+  if (FChunks) FChunks->Release();
+  delete FSide;
+  FSide = nullptr;
   PurgeTileEntries();
   delete[] FGrid;
   FGrid = nullptr;
@@ -109,14 +109,15 @@ void TAniView::ReleaseMap() {
   }
 }
 
+// Today's colour fills the background; from now on tall tiles are drawn into
+// it too (their entries cover them; a side tile is drawn over its copy).
 void TAniView::SetColor(TColor Value) {
   FColor = Value;
   if (FBackBrush) DeleteObject(FBackBrush);
   FBackBrush = CreateSolidBrush(ColorToRGB(FColor));
-  if (FBackground) {
-    const RECT all{0, 0, FBackground->Width() + 1, FBackground->Height() + 1};
-    FillRect(FBackground->Canvas()->Handle(), &all, FBackBrush);
-    DrawTilesIntoBackground(false);
+  if (FBackgroundBound) {
+    FTallInBackground = true;
+    InvalidateBackground();
   }
   Invalidate();
 }

@@ -1,0 +1,175 @@
+// The background, rendered on demand: the pixels of any area (the brush, then
+// every flat tile reaching it in storage order), chunks of it kept in the
+// chunk cache, DrawBackground for frames and callers, the margin of chunks
+// around the view rendered ahead a few per tick, and the whole bitmap for
+// tools. Every pixel equals that of the one pre-rendered bitmap of earlier
+// versions, clipped to its rectangle.
+#include <algorithm>
+#include <new>
+
+#include "velscene/internal/chunk_cache.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_cells.h"
+
+namespace vel {
+
+namespace {
+// Chunk size: 128 KiB each, so that a 64 MiB budget keeps 512 of them; a
+// full-HD frame shows about 90. Wide rows keep the copy into the frame a few
+// long runs per band; rendering one costs about 60 tile blits.
+constexpr int32_t kChunkWidth = 256;
+constexpr int32_t kChunkHeight = 128;
+// Chunks rendered ahead per tick around the view, beyond those it shows.
+constexpr int32_t kPrefetchPerTick = 2;
+
+RECT Rect(int64_t l, int64_t t, int64_t r, int64_t b) {
+  return RECT{SaturateInt32(l), SaturateInt32(t), SaturateInt32(r), SaturateInt32(b)};
+}
+}  // namespace
+
+int32_t TAniView::BackgroundWidth() const { return FBackgroundBound ? SaturateInt32(FBackgroundWidth) : 0; }
+int32_t TAniView::BackgroundHeight() const { return FBackgroundBound ? SaturateInt32(FBackgroundHeight) : 0; }
+
+uint64_t TAniView::BackgroundCacheUsed() const { return FChunks ? FChunks->BytesHeld() : 0; }
+
+void TAniView::SetBackgroundCache(uint64_t Bytes) {
+  FBackgroundCache = Bytes;
+  if (FChunks) {
+    if (FChunkDC) SelectObject(FChunkDC, GetStockObject(DEFAULT_BITMAP));
+    FChunks->Configure(kChunkWidth, kChunkHeight, FBackgroundCache);
+  }
+}
+
+// Drops what was rendered: the chunks' contents and the whole bitmap.
+void TAniView::InvalidateBackground() {
+  if (FChunks) FChunks->Invalidate();
+  if (FBackground) {
+    FBackground->ReleasePalette();
+    delete FBackground;
+    FBackground = nullptr;
+  }
+}
+
+// The background's pixels of the area [L, R) x [T, B) drawn into Dc with the
+// background's (0, 0) at (OffX, OffY): the brush, then the tiles that reach
+// the area, in storage order. Tiles may draw past the area; callers clip.
+void TAniView::PaintBackgroundArea(HDC Dc, int64_t L, int64_t T, int64_t R, int64_t B, int64_t OffX, int64_t OffY) {
+  EnsureBackBrush();
+  const RECT area = Rect(L + OffX, T + OffY, R + OffX, B + OffY);
+  FillRect(Dc, &area, FBackBrush);
+  if (!FGrid) return;
+  const cells::TCellWindow w =
+      cells::CellsReaching(L, T, R, B, FOriginX, FOriginY, FTileMaxWidth, FTileMaxHeight);
+  cells::ForEachCell(w, FMapWidth, FMapHeight, [&](int64_t gx, int64_t gy) {
+    const uint8_t t = FGrid[(uint64_t(gy) * FMapWidth + uint64_t(gx)) * 2];
+    if (t == 0) return;
+    const TTileImage& ti = FTileImages[t];
+    if (!FTallInBackground && cells::IsTall(ti, gx, gy)) return;
+    const int64_t x = int64_t(cells::TileLeft(gx, gy, FOriginX)) + OffX;
+    const int64_t y = int64_t(cells::TileTop(gx, gy, FOriginY, ti.Height)) + OffY;
+    cells::DrawTile(Dc, FMemDC, ti, SaturateInt32(x), SaturateInt32(y));
+  });
+  SelectObject(FMemDC, FMemDCBitmap);
+}
+
+// The bitmap of chunk (Col, Row), rendered now if it is not cached; 0 when
+// the cache can give no bitmap (the caller then draws straight).
+HBITMAP TAniView::BackgroundChunk(int32_t Col, int32_t Row, uint64_t Stamp, uint64_t KeepFrom) {
+  if (!FChunks) {
+    FChunks = new (std::nothrow) TChunkCache;
+    if (!FChunks) return HBITMAP{};
+    FChunks->Configure(kChunkWidth, kChunkHeight, FBackgroundCache);
+  }
+  if (!FChunkDC) FChunkDC = CreateCompatibleDC(HDC{});
+  if (HBITMAP hit = FChunks->Find(Col, Row, Stamp)) return hit;
+  HBITMAP chunk = FChunks->Claim(Col, Row, Stamp, KeepFrom);
+  if (!chunk) return chunk;
+  const int64_t l = int64_t(Col) * kChunkWidth, t = int64_t(Row) * kChunkHeight;
+  SelectObject(FChunkDC, chunk);
+  PaintBackgroundArea(FChunkDC, l, t, l + kChunkWidth, t + kChunkHeight, -l, -t);
+  SelectObject(FChunkDC, GetStockObject(DEFAULT_BITMAP));
+  return chunk;
+}
+
+void TAniView::DrawBackground(HDC Target, int32_t X, int32_t Y) {
+  if (!FBackgroundBound || FBackgroundWidth <= 0 || FBackgroundHeight <= 0) return;
+  // What the target can show, in its logical coordinates.
+  BITMAP bm;
+  if (!GetObjectA(GetCurrentBitmap(Target), sizeof bm, &bm)) return;
+  int64_t l = 0, t = 0, r = bm.bmWidth, b = bm.bmHeight;
+  RECT clip;
+  if (GetClipRect(Target, &clip)) {
+    l = std::max<int64_t>(l, clip.left);
+    t = std::max<int64_t>(t, clip.top);
+    r = std::min<int64_t>(r, clip.right);
+    b = std::min<int64_t>(b, clip.bottom);
+  }
+  int32_t ox = 0, oy = 0;
+  GetViewportOrgEx(Target, ox, oy);
+  // The part of the background that lands there, in background pixels.
+  const int64_t al = std::max<int64_t>(l - ox - X, 0), at = std::max<int64_t>(t - oy - Y, 0);
+  const int64_t ar = std::min<int64_t>(r - ox - X, FBackgroundWidth);
+  const int64_t ab = std::min<int64_t>(b - oy - Y, FBackgroundHeight);
+  if (al >= ar || at >= ab) return;
+  const uint64_t stamp = ++FChunkClock;
+  for (int64_t row = at / kChunkHeight; row * kChunkHeight < ab; ++row)
+    for (int64_t col = al / kChunkWidth; col * kChunkWidth < ar; ++col) {
+      const int64_t cl = col * kChunkWidth, ct = row * kChunkHeight;
+      const int64_t pl = std::max(al, cl), pt = std::max(at, ct);
+      const int64_t pr = std::min(ar, cl + kChunkWidth), pb = std::min(ab, ct + kChunkHeight);
+      const int32_t dx = SaturateInt32(X + pl), dy = SaturateInt32(Y + pt);
+      const int32_t w = int32_t(pr - pl), h = int32_t(pb - pt);
+      if (HBITMAP chunk = BackgroundChunk(int32_t(col), int32_t(row), stamp, UINT64_MAX)) {
+        SelectObject(FChunkDC, chunk);
+        BitBlt(Target, dx, dy, w, h, FChunkDC, int32_t(pl - cl), int32_t(pt - ct), SRCCOPY);
+        SelectObject(FChunkDC, GetStockObject(DEFAULT_BITMAP));
+        continue;
+      }
+      // No chunk to be had: the part is drawn straight into the target,
+      // clipped to it.
+      RECT old;
+      const bool hadClip = GetClipRect(Target, &old);
+      const RECT part = Rect(std::max<int64_t>(pl + X + ox, l), std::max<int64_t>(pt + Y + oy, t),
+                             std::min<int64_t>(pr + X + ox, r), std::min<int64_t>(pb + Y + oy, b));
+      SetClipRect(Target, &part);
+      PaintBackgroundArea(Target, pl, pt, pr, pb, X, Y);
+      SetClipRect(Target, hadClip ? &old : nullptr);
+    }
+}
+
+// Renders up to kPrefetchPerTick chunks of the ring around the view that are
+// not cached yet, without giving up any chunk used in this frame; the ring's
+// cached chunks count as used, so that they stay.
+void TAniView::PrefetchBackground() {
+  if (!FBackgroundBound || !FChunks || FChunks->Capacity() == 0 || !FBuffer) return;
+  const int64_t l = -int64_t(FScrollX), t = -int64_t(FScrollY);
+  const int64_t r = std::min<int64_t>(l + FBuffer->Width(), FBackgroundWidth);
+  const int64_t b = std::min<int64_t>(t + FBuffer->Height(), FBackgroundHeight);
+  if (std::max<int64_t>(l, 0) >= r || std::max<int64_t>(t, 0) >= b) return;
+  const int64_t c0 = std::max<int64_t>(cells::FloorDiv(l, kChunkWidth) - 1, 0);
+  const int64_t r0 = std::max<int64_t>(cells::FloorDiv(t, kChunkHeight) - 1, 0);
+  const int64_t c1 = std::min<int64_t>(cells::FloorDiv(r - 1, kChunkWidth) + 1, (FBackgroundWidth - 1) / kChunkWidth);
+  const int64_t r1 = std::min<int64_t>(cells::FloorDiv(b - 1, kChunkHeight) + 1, (FBackgroundHeight - 1) / kChunkHeight);
+  const uint64_t stamp = ++FChunkClock;
+  int32_t budget = kPrefetchPerTick;
+  for (int64_t row = r0; row <= r1; ++row)
+    for (int64_t col = c0; col <= c1; ++col) {
+      if (FChunks->Find(int32_t(col), int32_t(row), stamp)) continue;
+      if (budget > 0 && BackgroundChunk(int32_t(col), int32_t(row), stamp, FFrameStamp)) --budget;
+    }
+}
+
+TBitmap* TAniView::Background() const {
+  if (!FBackgroundBound) return nullptr;
+  if (!FBackground) {
+    TAniView& self = const_cast<TAniView&>(*this);
+    FBackground = new TBitmap();
+    FBackground->SetPalette(FPalette);
+    FBackground->SetSize(BackgroundWidth(), BackgroundHeight());
+    if (!FBackground->Empty())
+      self.PaintBackgroundArea(FBackground->Canvas()->Handle(), 0, 0, FBackgroundWidth, FBackgroundHeight, 0, 0);
+  }
+  return FBackground;
+}
+
+}  // namespace vel
