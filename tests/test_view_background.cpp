@@ -180,3 +180,41 @@ TEST_F(BackgroundFrames, CacheStaysWithinItsBudget) {
   view->SetMap(nullptr);
   EXPECT_EQ(view->BackgroundCacheUsed(), 0u);
 }
+
+// DrawBackground into a context with its own origin and clip rectangle, from
+// cached chunks and drawn straight, fills what a copy of the whole bitmap
+// would and nothing else.
+TEST_F(BackgroundFrames, DrawBackgroundHonoursOriginAndClip) {
+  std::mt19937 rng(3);
+  TAniMap* map = RandomMap(rng, 21, 17, 6);
+  view->SetMap(map);
+  TBitmap* whole = view->Background();
+  auto target = [](int ox, int oy, const RECT& clip) {
+    HDC dc = CreateCompatibleDC(HDC{});
+    HBITMAP b = CreateBitmap(300, 200, 1, 32, nullptr);
+    SelectObject(dc, b);
+    PatBlt(dc, 0, 0, 300, 200, WHITENESS);
+    SetViewportOrgEx(dc, ox, oy);
+    SetClipRect(dc, &clip);
+    return std::pair{dc, b};
+  };
+  for (uint64_t budget : {kDefaultBackgroundCache, uint64_t(0)}) {
+    view->SetBackgroundCache(budget);
+    for (int k = 0; k < 12; ++k) {
+      const int ox = int(rng() % 80) - 40, oy = int(rng() % 80) - 40, x = -int(rng() % 900), y = -int(rng() % 500);
+      const RECT clip{int(rng() % 100), int(rng() % 80), 150 + int(rng() % 150), 100 + int(rng() % 100)};
+      auto [got, gb] = target(ox, oy, clip);
+      auto [want, wb] = target(ox, oy, clip);
+      view->DrawBackground(got, x, y);
+      BitBlt(want, x, y, whole->Width(), whole->Height(), whole->Canvas()->Handle(), 0, 0, SRCCOPY);
+      const ConstPixelView a = ReadPixels(gb), b = ReadPixels(wb);
+      ASSERT_TRUE(std::equal(a.pixels, a.pixels + 300 * 200, b.pixels)) << budget << " " << k;
+      for (HDC dc : {got, want}) {
+        SelectObject(dc, GetStockObject(DEFAULT_BITMAP));
+        DeleteDC(dc);
+      }
+      DeleteObject(gb);
+      DeleteObject(wb);
+    }
+  }
+}

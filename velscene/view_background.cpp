@@ -93,23 +93,11 @@ HBITMAP TAniView::BackgroundChunk(int32_t Col, int32_t Row, uint64_t Stamp, uint
 
 void TAniView::DrawBackground(HDC Target, int32_t X, int32_t Y) {
   if (!FBackgroundBound || FBackgroundWidth <= 0 || FBackgroundHeight <= 0) return;
-  // What the target can show, in its logical coordinates.
-  BITMAP bm;
-  if (!GetObjectA(GetCurrentBitmap(Target), sizeof bm, &bm)) return;
-  int64_t l = 0, t = 0, r = bm.bmWidth, b = bm.bmHeight;
-  RECT clip;
-  if (GetClipRect(Target, &clip)) {
-    l = std::max<int64_t>(l, clip.left);
-    t = std::max<int64_t>(t, clip.top);
-    r = std::min<int64_t>(r, clip.right);
-    b = std::min<int64_t>(b, clip.bottom);
-  }
-  int32_t ox = 0, oy = 0;
-  GetViewportOrgEx(Target, ox, oy);
-  // The part of the background that lands there, in background pixels.
-  const int64_t al = std::max<int64_t>(l - ox - X, 0), at = std::max<int64_t>(t - oy - Y, 0);
-  const int64_t ar = std::min<int64_t>(r - ox - X, FBackgroundWidth);
-  const int64_t ab = std::min<int64_t>(b - oy - Y, FBackgroundHeight);
+  // What the target can show, and the part of the background that lands there.
+  int64_t l, t, r, b;
+  if (!cells::ShownArea(Target, l, t, r, b)) return;
+  const int64_t al = std::max<int64_t>(l - X, 0), at = std::max<int64_t>(t - Y, 0);
+  const int64_t ar = std::min<int64_t>(r - X, FBackgroundWidth), ab = std::min<int64_t>(b - Y, FBackgroundHeight);
   if (al >= ar || at >= ab) return;
   const uint64_t stamp = ++FChunkClock;
   for (int64_t row = at / kChunkHeight; row * kChunkHeight < ab; ++row)
@@ -129,8 +117,7 @@ void TAniView::DrawBackground(HDC Target, int32_t X, int32_t Y) {
       // clipped to it.
       RECT old;
       const bool hadClip = GetClipRect(Target, &old);
-      const RECT part = Rect(std::max<int64_t>(pl + X + ox, l), std::max<int64_t>(pt + Y + oy, t),
-                             std::min<int64_t>(pr + X + ox, r), std::min<int64_t>(pb + Y + oy, b));
+      const RECT part = Rect(pl + X, pt + Y, pr + X, pb + Y);
       SetClipRect(Target, &part);
       PaintBackgroundArea(Target, pl, pt, pr, pb, X, Y);
       SetClipRect(Target, hadClip ? &old : nullptr);
@@ -141,7 +128,8 @@ void TAniView::DrawBackground(HDC Target, int32_t X, int32_t Y) {
 // not cached yet, without giving up any chunk used in this frame; the ring's
 // cached chunks count as used, so that they stay.
 void TAniView::PrefetchBackground() {
-  if (!FBackgroundBound || !FChunks || FChunks->Capacity() == 0 || !FBuffer) return;
+  // A buffer the raster layer refused keeps its asked-for size but shows nothing.
+  if (!FBackgroundBound || !FChunks || FChunks->Capacity() == 0 || !FBuffer || FBuffer->Empty()) return;
   const int64_t l = -int64_t(FScrollX), t = -int64_t(FScrollY);
   const int64_t r = std::min<int64_t>(l + FBuffer->Width(), FBackgroundWidth);
   const int64_t b = std::min<int64_t>(t + FBuffer->Height(), FBackgroundHeight);

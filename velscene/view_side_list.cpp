@@ -101,18 +101,19 @@ void SettleCursor(TSideList& side) {
 
 }  // namespace
 
-// Sets the cursor on the first side tile that can reach the back buffer at
-// the current scroll: its depths from the buffer's rows, its columns from the
-// buffer's width.
+// Sets the cursor on the first side tile that can reach what the back buffer
+// shows at the current scroll: its depths from the rows, its columns from the
+// width.
 void TAniView::StartSideTiles() {
   if (!FSide) return;
   TSideList& side = *FSide;
   auto& c = side.Cursor;
   c.Depth = c.DepthEnd = 0;
   c.Index = c.IndexEnd = 0;
-  if (!FBuffer) return;
-  const int64_t l = -int64_t(FScrollX), t = -int64_t(FScrollY);
-  const int64_t r = l + FBuffer->Width(), b = t + FBuffer->Height();
+  // What the buffer shows, in background pixels.
+  int64_t l, t, r, b;
+  if (!FBuffer || !cells::ShownArea(FBuffer->Canvas()->Handle(), l, t, r, b) || l >= r || t >= b) return;
+  l -= FScrollX, r -= FScrollX, t -= FScrollY, b -= FScrollY;
   const cells::TCellWindow w = cells::CellsReaching(l, t, r, b, FOriginX, FOriginY, side.MaxWidth, side.MaxHeight);
   c.Depth = std::max<int64_t>(w.V0, 0) - 1;
   c.DepthEnd = std::min<int64_t>(w.V1 + 1, side.DepthCount);

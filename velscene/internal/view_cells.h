@@ -80,6 +80,25 @@ void ForEachCell(const TCellWindow& w, uint32_t mapW, uint32_t mapH, F f) {
   }
 }
 
+// What a drawing context can show, in its logical coordinates: its bitmap
+// less its viewport origin, within its clip rectangle (which is given in
+// logical coordinates). False for a context without a bitmap.
+inline bool ShownArea(HDC dc, int64_t& l, int64_t& t, int64_t& r, int64_t& b) {
+  BITMAP bm;
+  if (!GetObjectA(GetCurrentBitmap(dc), sizeof bm, &bm)) return false;
+  int32_t ox = 0, oy = 0;
+  GetViewportOrgEx(dc, ox, oy);
+  l = -int64_t(ox), t = -int64_t(oy), r = l + bm.bmWidth, b = t + bm.bmHeight;
+  RECT clip;
+  if (GetClipRect(dc, &clip)) {
+    l = std::max<int64_t>(l, clip.left);
+    t = std::max<int64_t>(t, clip.top);
+    r = std::min<int64_t>(r, clip.right);
+    b = std::min<int64_t>(b, clip.bottom);
+  }
+  return true;
+}
+
 // One tile at (x, y) of the target: mask AND-blitted, image OR-blitted
 // through the memory context. A tile without bitmaps draws nothing.
 inline void DrawTile(HDC target, HDC memDC, const TTileImage& t, int32_t x, int32_t y) {
