@@ -164,21 +164,34 @@ TEST_F(BackgroundFrames, MapPastTheBitmapLimitShowsItsFloor) {
   }
 }
 
-// Panning far across a map keeps the chunk bitmaps within the budget.
-TEST_F(BackgroundFrames, CacheStaysWithinItsBudget) {
+// The cache fills up to its budget in the first ticks and stays there while
+// the camera pans far across a map; a background smaller than the budget is
+// held whole, and then the ticks allocate nothing more.
+TEST_F(BackgroundFrames, CacheFillsToItsBudgetAndNoFurther) {
+  constexpr uint64_t kChunk = 256 * 128 * 4;
   std::mt19937 rng(5);
   Resize(300, 200);
-  const uint64_t budget = 20 * 256 * 128 * 4;
-  view->SetBackgroundCache(budget);
+  view->SetBackgroundCache(20 * kChunk + 5);
   TAniMap* map = RandomMap(rng, 120, 120, 0);
   view->SetMap(map);
   const MapReference ref(*map);
-  for (int k = 0; k < 60; ++k) Look(float(k * 2), 60.0f);
-  EXPECT_GT(view->BackgroundCacheUsed(), 0u);
-  EXPECT_LE(view->BackgroundCacheUsed(), budget);
+  for (int k = 0; k < 60; ++k) {
+    Look(float(k * 2), 60.0f);
+    EXPECT_LE(view->BackgroundCacheUsed(), 20 * kChunk);
+  }
+  EXPECT_EQ(view->BackgroundCacheUsed(), 20 * kChunk);
   ASSERT_EQ(Shown(), Expected(ref, false));
   view->SetMap(nullptr);
   EXPECT_EQ(view->BackgroundCacheUsed(), 0u);
+
+  TAniMap* small = RandomMap(rng, 12, 9, 0);  // 504 x 425 pixels: 2 x 4 chunks
+  view->SetBackgroundCache(kDefaultBackgroundCache);
+  view->SetMap(small);
+  for (int k = 0; k < 8; ++k) Look(float(k), 4.0f);
+  EXPECT_EQ(view->BackgroundCacheUsed(), 8 * kChunk);
+  const uint32_t objects = LiveObjectCount();
+  for (int k = 0; k < 20; ++k) Look(float(k % 12), float(k % 9));
+  EXPECT_EQ(LiveObjectCount(), objects);
 }
 
 // DrawBackground into a context with its own origin and clip rectangle, from

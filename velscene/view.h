@@ -191,6 +191,7 @@ class TAniView : public TGraphicControl {
 
   // Background internals.
   void PaintBackgroundArea(HDC Dc, int64_t L, int64_t T, int64_t R, int64_t B, int64_t OffX, int64_t OffY);
+  void ConfigureChunks();
   HBITMAP BackgroundChunk(int32_t Col, int32_t Row, uint64_t Stamp, uint64_t KeepFrom);
   void PrefetchBackground();
   void InvalidateBackground();

@@ -1,9 +1,9 @@
 // The background, rendered on demand: the pixels of any area (the brush, then
 // every flat tile reaching it in storage order), chunks of it kept in the
-// chunk cache, DrawBackground for frames and callers, the margin of chunks
-// around the view rendered ahead a few per tick, and the whole bitmap for
-// tools. Every pixel equals that of the one pre-rendered bitmap of earlier
-// versions, clipped to its rectangle.
+// chunk cache, DrawBackground for frames and callers, chunks around the view
+// rendered ahead a few per tick, and the whole bitmap for tools. Every pixel
+// equals that of the one pre-rendered bitmap of earlier versions, clipped to
+// its rectangle.
 #include <algorithm>
 #include <new>
 
@@ -21,6 +21,7 @@ constexpr int32_t kChunkWidth = 256;
 constexpr int32_t kChunkHeight = 128;
 // Chunks rendered ahead per tick around the view, beyond those it shows.
 constexpr int32_t kPrefetchPerTick = 2;
+constexpr uint64_t kChunkBytes = uint64_t(kChunkWidth) * kChunkHeight * 4;
 
 RECT Rect(int64_t l, int64_t t, int64_t r, int64_t b) {
   return RECT{SaturateInt32(l), SaturateInt32(t), SaturateInt32(r), SaturateInt32(b)};
@@ -34,10 +35,19 @@ uint64_t TAniView::BackgroundCacheUsed() const { return FChunks ? FChunks->Bytes
 
 void TAniView::SetBackgroundCache(uint64_t Bytes) {
   FBackgroundCache = Bytes;
-  if (FChunks) {
-    if (FChunkDC) SelectObject(FChunkDC, GetStockObject(DEFAULT_BITMAP));
-    FChunks->Configure(kChunkWidth, kChunkHeight, FBackgroundCache);
-  }
+  if (FBackgroundBound) ConfigureChunks();
+}
+
+// A cache for the bound background: as many chunks as the budget holds, and
+// no more than the background has. Frees the chunk bitmaps held so far.
+void TAniView::ConfigureChunks() {
+  if (!FChunks) FChunks = new (std::nothrow) TChunkCache;
+  if (!FChunks) return;
+  if (FChunkDC) SelectObject(FChunkDC, GetStockObject(DEFAULT_BITMAP));
+  const uint64_t cols = uint64_t(std::max<int64_t>(FBackgroundWidth, 0) + kChunkWidth - 1) / kChunkWidth;
+  const uint64_t rows = uint64_t(std::max<int64_t>(FBackgroundHeight, 0) + kChunkHeight - 1) / kChunkHeight;
+  const uint64_t all = cols > UINT64_MAX / kChunkBytes / std::max<uint64_t>(rows, 1) ? UINT64_MAX : cols * rows * kChunkBytes;
+  FChunks->Configure(kChunkWidth, kChunkHeight, std::min(FBackgroundCache, all));
 }
 
 // Drops what was rendered: the chunks' contents and the whole bitmap.
@@ -75,11 +85,7 @@ void TAniView::PaintBackgroundArea(HDC Dc, int64_t L, int64_t T, int64_t R, int6
 // The bitmap of chunk (Col, Row), rendered now if it is not cached; 0 when
 // the cache can give no bitmap (the caller then draws straight).
 HBITMAP TAniView::BackgroundChunk(int32_t Col, int32_t Row, uint64_t Stamp, uint64_t KeepFrom) {
-  if (!FChunks) {
-    FChunks = new (std::nothrow) TChunkCache;
-    if (!FChunks) return HBITMAP{};
-    FChunks->Configure(kChunkWidth, kChunkHeight, FBackgroundCache);
-  }
+  if (!FChunks) return HBITMAP{};
   if (!FChunkDC) FChunkDC = CreateCompatibleDC(HDC{});
   if (HBITMAP hit = FChunks->Find(Col, Row, Stamp)) return hit;
   HBITMAP chunk = FChunks->Claim(Col, Row, Stamp, KeepFrom);
@@ -124,27 +130,47 @@ void TAniView::DrawBackground(HDC Target, int32_t X, int32_t Y) {
     }
 }
 
-// Renders up to kPrefetchPerTick chunks of the ring around the view that are
-// not cached yet, without giving up any chunk used in this frame; the ring's
-// cached chunks count as used, so that they stay.
+// Renders up to kPrefetchPerTick chunks a tick ahead of need. First the ring
+// of chunks around those the view shows, giving up only chunks not used in
+// this frame (the ring's cached chunks count as used, so that they stay).
+// Then, while the cache has room, rings further out, nearest first: the cache
+// fills up in the first ticks after a binding, so that later ticks allocate
+// nothing. Chunks rendered that way are the first to go when room is needed.
 void TAniView::PrefetchBackground() {
   // A buffer the raster layer refused keeps its asked-for size but shows nothing.
   if (!FBackgroundBound || !FChunks || FChunks->Capacity() == 0 || !FBuffer || FBuffer->Empty()) return;
+  if (FBackgroundWidth <= 0 || FBackgroundHeight <= 0) return;
+  const int64_t lastCol = (FBackgroundWidth - 1) / kChunkWidth, lastRow = (FBackgroundHeight - 1) / kChunkHeight;
+  // The chunks the view shows (or the nearest ones, when it shows none).
   const int64_t l = -int64_t(FScrollX), t = -int64_t(FScrollY);
-  const int64_t r = std::min<int64_t>(l + FBuffer->Width(), FBackgroundWidth);
-  const int64_t b = std::min<int64_t>(t + FBuffer->Height(), FBackgroundHeight);
-  if (std::max<int64_t>(l, 0) >= r || std::max<int64_t>(t, 0) >= b) return;
-  const int64_t c0 = std::max<int64_t>(cells::FloorDiv(l, kChunkWidth) - 1, 0);
-  const int64_t r0 = std::max<int64_t>(cells::FloorDiv(t, kChunkHeight) - 1, 0);
-  const int64_t c1 = std::min<int64_t>(cells::FloorDiv(r - 1, kChunkWidth) + 1, (FBackgroundWidth - 1) / kChunkWidth);
-  const int64_t r1 = std::min<int64_t>(cells::FloorDiv(b - 1, kChunkHeight) + 1, (FBackgroundHeight - 1) / kChunkHeight);
+  const int64_t vc0 = std::clamp<int64_t>(cells::FloorDiv(l, kChunkWidth), 0, lastCol);
+  const int64_t vr0 = std::clamp<int64_t>(cells::FloorDiv(t, kChunkHeight), 0, lastRow);
+  const int64_t vc1 = std::clamp<int64_t>(cells::FloorDiv(l + FBuffer->Width() - 1, kChunkWidth), vc0, lastCol);
+  const int64_t vr1 = std::clamp<int64_t>(cells::FloorDiv(t + FBuffer->Height() - 1, kChunkHeight), vr0, lastRow);
   const uint64_t stamp = ++FChunkClock;
   int32_t budget = kPrefetchPerTick;
-  for (int64_t row = r0; row <= r1; ++row)
-    for (int64_t col = c0; col <= c1; ++col) {
-      if (FChunks->Find(int32_t(col), int32_t(row), stamp)) continue;
-      if (budget > 0 && BackgroundChunk(int32_t(col), int32_t(row), stamp, FFrameStamp)) --budget;
+  for (int64_t d = 1; budget > 0; ++d) {
+    if (d > 1 && !FChunks->HasFree()) return;
+    if (vc0 - d < 0 && vr0 - d < 0 && vc1 + d > lastCol && vr1 + d > lastRow) return;  // past every edge
+    auto visit = [&](int64_t col, int64_t row) {
+      if (col < 0 || col > lastCol || budget == 0) return;
+      if (d == 1) {
+        if (FChunks->Find(int32_t(col), int32_t(row), stamp)) return;
+        if (BackgroundChunk(int32_t(col), int32_t(row), stamp, FFrameStamp)) --budget;
+      } else if (!FChunks->Has(int32_t(col), int32_t(row))) {
+        if (BackgroundChunk(int32_t(col), int32_t(row), 0, 0)) --budget;
+      }
+    };
+    // The ring d chunks out: its top and bottom rows whole, its sides between.
+    for (int64_t row = std::max<int64_t>(vr0 - d, 0); row <= std::min(vr1 + d, lastRow); ++row) {
+      if (row == vr0 - d || row == vr1 + d) {
+        for (int64_t col = std::max<int64_t>(vc0 - d, 0); col <= std::min(vc1 + d, lastCol); ++col) visit(col, row);
+      } else {
+        visit(vc0 - d, row);
+        visit(vc1 + d, row);
+      }
     }
+  }
 }
 
 TBitmap* TAniView::Background() const {

@@ -57,6 +57,7 @@ void TAniView::SetMap(TAniMap* Map) {
   FTallInBackground = false;
   EnsureBackBrush();
   InvalidateBackground();
+  ConfigureChunks();
   BindTallTiles();
 }
 

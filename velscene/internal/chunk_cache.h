@@ -32,9 +32,12 @@ class TChunkCache {
 
   // The bitmap holding chunk (col, row), or 0; a hit marks it used at stamp.
   HBITMAP Find(int32_t col, int32_t row, uint64_t stamp);
+  bool Has(int32_t col, int32_t row) const { return Lookup(Key(col, row)) >= 0; }
+  bool HasFree() const { return !free_.empty(); }
   // A bitmap for chunk (col, row), for the caller to render at once: a free
   // one, a new one while under capacity, else the least recently used one
-  // last used before keepFrom. 0 when none may be had.
+  // last used before keepFrom (none when keepFrom is 0). 0 when none may be
+  // had.
   HBITMAP Claim(int32_t col, int32_t row, uint64_t stamp, uint64_t keepFrom);
 
   int32_t Count() const { return count_; }  // chunks with content
