@@ -318,3 +318,52 @@ TEST_F(Motion, UnsoundNumbersNeitherCrashNorHang) {
   ExpectListSound();
   EXPECT_EQ(Forward().size(), 3u);
 }
+
+// Non-finite speeds and positions go through the arrival comparison; only a
+// non-finite target or an overflowing step ends the move without an event.
+// Map 10 x 10, cell (2, 5) blocked; one tick per row.
+TEST_F(Motion, UnsoundSteps) {
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  struct Row {
+    const char* what;
+    float x, y, speed, tx, ty;
+    float wantX, wantY;  // NaN: compared as NaN
+    int arrivals, code;
+  } rows[] = {
+      {"infinite speed", 0, 0, inf, 6, 1, 6, 1, 1, 0},
+      {"NaN speed", 0, 0, nan, 6, 1, 6, 1, 1, 0},
+      {"NaN position heals", nan, nan, 0.5f, 3, 3, 3, 3, 1, 0},
+      {"NaN X alone", nan, 4, 0.5f, 3, 3, 3, 3, 1, 0},
+      {"infinite position, infinite speed", -inf, 2, inf, 3, 2, 3, 2, 1, 0},
+      {"infinite position, finite speed", -inf, 2, 0.5f, 3, 2, -inf, 2, 0, 0},
+      {"NaN target", 1, 1, inf, nan, 2, 1, 1, 0, 0},
+      {"infinite target", 1, 1, 0.5f, 3, -inf, 1, 1, 0, 0},
+      {"overflowing step", -3e38f, 1, inf, 3e38f, 1, -3e38f, 1, 0, 0},
+      {"speed -inf on the target", 4, 4, -inf, 4, 4, 4, 4, 1, 0},
+      {"speed -inf elsewhere", 4, 4, -inf, 6, 4, 4, 4, 0, 0},
+  };
+  BindMap(10, 10, {{2, 5}});
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    TAniFigure*& f = Place();
+    view->SetFigurePos(f, r.x, r.y, 0);
+    f->Speed = r.speed;
+    Watch(f);
+    hits.clear();
+    arrivals = 0;
+    view->MoveFigure(f, r.tx, r.ty, 0);
+    view->DrawFrame();
+    auto same = [](float got, float want) {
+      return std::isnan(want) ? std::isnan(got) : got == want || std::fabs(got - want) <= 1e-4f;
+    };
+    EXPECT_TRUE(same(f->X(), r.wantX)) << f->X();
+    EXPECT_TRUE(same(f->Y(), r.wantY)) << f->Y();
+    EXPECT_EQ(arrivals, r.arrivals);
+    ASSERT_EQ(hits.size(), r.code ? 1u : 0u);
+    if (r.code) {
+      EXPECT_EQ(hits[0].code, r.code);
+    }
+    EXPECT_FALSE(Moving(f));
+    view->RemoveFigure(f);
+  }
+}
