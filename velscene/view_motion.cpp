@@ -3,18 +3,15 @@
 // the new screen position and OnCollide. Stored values are Single; every
 // expression is evaluated in double and rounded where it is stored.
 #include <cmath>
-#include <cstdlib>
 
 #include "velscene/imaging.h"
+#include "velscene/view_cell_walk.h"
 #include "velscene/view_collide.h"
-#include "velscene/numeric.h"
 #include "velscene/view_walk.h"
 
 namespace vel {
 
 namespace {
-
-constexpr double kBackOff = 1.0 / 1024.0;  // exact in single precision
 
 struct Vec {
   float x, y, z;
@@ -32,8 +29,6 @@ Vec Diff(const Vec& n, const Vec& p) {
   return {static_cast<float>(double(n.x) - p.x), static_cast<float>(double(n.y) - p.y),
           static_cast<float>(double(n.z) - p.z)};
 }
-
-float Frac(float v) { return static_cast<float>(double(v) - std::trunc(double(v))); }
 
 }  // namespace
 
@@ -178,67 +173,16 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
     }
   }
 
-  // 5. Cell stage: the cells the path enters, in order, up to the end cell.
+  // 5. Cell stage: the cells the path enters, in order, up to the end cell;
+  // cells outside the grid count as free.
   if (FGrid && onGround && !F->Passable) {
     const Vec s = Diff(N, P);
-    if (!(s.x == 0 && s.y == 0)) {
-      int64_t cx = RoundEven(P.x), cy = RoundEven(P.y);
-      int64_t ex = RoundEven(N.x), ey = RoundEven(N.y);
-      const int64_t W64 = FMapWidth, H64 = FMapHeight;
-      const bool startInside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
-      // Cells outside the grid count as free. A step from far outside that
-      // would cross more cells than the map spans is not walked cell by cell.
-      const bool walkable = startInside || std::llabs(ex - cx) + std::llabs(ey - cy) <= W64 + H64 + 4;
-      if ((cx != ex || cy != ey) && walkable) {
-        int32_t dirX = 0, dirY = 0;
-        float offX = 0, offY = 0;
-        if (s.x > 0) {
-          dirX = 1;
-          offX = 0.5f;
-        } else if (s.x < 0) {
-          dirX = -1;
-          offX = -0.5f;
-          if (Frac(N.x) == 0.5f) --ex;
-        }
-        if (s.y > 0) {
-          dirY = 1;
-          offY = 0.5f;
-        } else if (s.y < 0) {
-          dirY = -1;
-          offY = -0.5f;
-          if (Frac(N.y) == 0.5f) --ey;
-        }
-        // Every iteration enters a new cell; this bound only guards against
-        // rounding keeping the walk from meeting its end cell.
-        int64_t budget = std::llabs(ex - cx) + std::llabs(ey - cy) + 4;
-        while (budget-- > 0) {
-          float tx = 2.0f, ty = 2.0f;
-          if (dirX != 0) tx = static_cast<float>(((double(cx) - P.x) + offX) / s.x);
-          if (dirY != 0) ty = static_cast<float>(((double(cy) - P.y) + offY) / s.y);
-          if (tx > 1 && ty > 1) break;
-          float t;
-          if (tx < ty) {
-            t = static_cast<float>(tx - kBackOff);
-            cx += dirX;
-          } else if (ty < tx) {
-            t = static_cast<float>(ty - kBackOff);
-            cy += dirY;
-          } else {
-            t = static_cast<float>(tx - kBackOff);
-            cx += dirX;
-            cy += dirY;
-          }
-          const bool inside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
-          if (inside && FGrid[(size_t(cy) * FMapWidth + size_t(cx)) * 2 + 1] != 0) {
-            N = Along(P, s, t);
-            e.Moving = 0;
-            code = 2;
-            collider = nullptr;
-            break;
-          }
-          if (cx == ex && cy == ey) break;
-        }
-      }
+    float t;
+    if (!(s.x == 0 && s.y == 0) && cells::FirstBlocked(FGrid, FMapWidth, FMapHeight, P.x, P.y, s.x, s.y, N.x, N.y, t)) {
+      N = Along(P, s, t);
+      e.Moving = 0;
+      code = 2;
+      collider = nullptr;
     }
   }
 
