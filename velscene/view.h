@@ -9,10 +9,10 @@
 
 #include <cstdint>
 
-#include "platform/controls.h"
-#include "platform/events.h"
-#include "platform/graphics.h"
-#include "platform/timer.h"
+#include "velscene/platform/host/controls.h"
+#include "velscene/platform/host/events.h"
+#include "velscene/platform/graphics/graphics.h"
+#include "velscene/platform/host/timer.h"
 #include "velscene/figure.h"
 
 namespace vel {
@@ -175,6 +175,7 @@ class TAniView : public TGraphicControl {
   void DrawEntries();
   void DrawOps(HDC Buffer, int64_t Top, int64_t Bottom);
   void DrawFigure(const TAniEntry& E, const TAniFigure& F);
+  bool FigureUnder(const TAniEntry& E, const TAniFigure& F, int32_t X, int32_t Y) const;
   void ClickTest(int32_t X, int32_t Y);
 
   // Fields in the order of the component's data model.

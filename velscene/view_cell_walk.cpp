@@ -13,13 +13,13 @@
 // the first min(a, b) take one of each. That gives, by binary search, the
 // first position at which both axes have reached the grid, and the one
 // before it, where the plain walk is resumed.
-#include "velscene/view_cell_walk.h"
+#include "velscene/internal/view_cell_walk.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "velscene/numeric.h"
+#include "velscene/internal/numeric.h"
 
 namespace vel::cells {
 

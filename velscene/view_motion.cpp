@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "velscene/imaging.h"
-#include "velscene/view_cell_walk.h"
-#include "velscene/view_collide.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/view_cell_walk.h"
+#include "velscene/internal/view_collide.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

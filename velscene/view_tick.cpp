@@ -2,9 +2,9 @@
 // entry first), hover, depth sort, camera, background, entries,
 // OnAfterUpdate, present, OnAfterDisplay. One routine behind the timer and
 // DrawFrame; it allocates nothing.
-#include "platform/application.h"
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 
@@ -82,9 +82,7 @@ void TAniView::HoverPass() {
     TAniFigure* F = FigureOfEntry(e);
     if (!F || !F->Visible || !F->Enabled) continue;
     F->FHover = false;
-    if (!searching) continue;
-    const int64_t left = int64_t(e.ScreenX) + FScrollX, top = int64_t(e.ScreenY) + FScrollY;
-    if (p.X < left || p.X >= left + int64_t(F->Width) || p.Y < top || p.Y >= top + int64_t(F->Height)) continue;
+    if (!searching || !FigureUnder(e, *F, p.X, p.Y)) continue;
     if (F->AutoHighlight) {
       F->FHover = true;
       searching = false;

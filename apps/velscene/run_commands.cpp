@@ -7,11 +7,12 @@
 #include <string>
 
 #include "cli.h"
-#include "platform/application.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/host/backend.h"
 #include "velscene/scene/scene_loader.h"
-#include "velscene/scene/scene_render.h"
-#include "velscene/scene/scene_runner.h"
-#include "velscene/scene/scene_trace.h"
+#include "runner/scene_render.h"
+#include "runner/scene_runner.h"
+#include "runner/scene_trace.h"
 
 namespace vel {
 
@@ -50,9 +51,7 @@ std::string OpenWindowSystem() {
   if (wanted != nullptr && std::string(wanted) == "headless") return "VELSCENE_BACKEND=headless";
   if (std::string(Application().Backend().Name()) != "headless") return "";
   if (Application().SelectBackend("sdl2")) return "";
-  const char* display = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) return "no display";
+  if (!DisplayNamed()) return "no display";
   return "the SDL2 window backend is not available";
 }
 

@@ -1,30 +1,19 @@
 // The headless backend: virtual time, synthetic input, surfaces read back and
 // message boxes recorded and printed.
-#include "platform/backends/headless/headless.h"
+#include "velscene/platform/backends/headless/headless.h"
 
 #include <cstdio>
 #include <limits>
 
-#include "platform/application.h"
-#include "platform/dialogs.h"
-#include "platform/forms.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/host/dialogs.h"
+#include "velscene/platform/host/forms.h"
 
 namespace vel {
 
 namespace {
 
 std::unique_ptr<THostBackend> MakeHeadless() { return std::make_unique<THeadlessBackend>(); }
-
-TShiftStateFlag ButtonFlag(TMouseButton button) {
-  switch (button) {
-    case mbRight:
-      return ssRight;
-    case mbMiddle:
-      return ssMiddle;
-    default:
-      return ssLeft;
-  }
-}
 
 }  // namespace
 
@@ -58,23 +47,23 @@ bool THeadlessBackend::WaitEvents(int64_t timeoutMs) {
 void THeadlessBackend::MouseDown(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
                                  int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
-  held_.Include(ButtonFlag(button));
-  form->DispatchMouseDown(button, shift | held_, x, y);
+  cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
+  Application().MouseButtonChanged(button, true);
+  form->DispatchMouseDown(button, shift, x, y);
 }
 
 void THeadlessBackend::MouseUp(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
                                int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
-  held_.Exclude(ButtonFlag(button));
-  form->DispatchMouseUp(button, shift | held_, x, y);
+  cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
+  Application().MouseButtonChanged(button, false);
+  form->DispatchMouseUp(button, shift, x, y);
 }
 
 void THeadlessBackend::MouseMove(TForm* form, TShiftState shift, int32_t x, int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
-  form->DispatchMouseMove(shift | held_, x, y);
+  cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
+  form->DispatchMouseMove(shift, x, y);
 }
 
 COLORREF THeadlessBackend::Pixel(TForm* form, int32_t x, int32_t y) const {
