@@ -1,16 +1,22 @@
 // Projection and placement: grid to background pixels (sums in extended
 // precision, one ties-to-even rounding), the figure placement rule, the
 // pixel-to-grid inverse, figure positioning, targets and the key figure.
-#include <cmath>
-
 #include "velscene/numeric.h"
 #include "velscene/view_walk.h"
 
 namespace vel {
 
+namespace {
+// The projection's factors: half and a quarter of the 48 x 24 cell.
+constexpr int32_t kHalfCellWidth = 24;
+constexpr int32_t kQuarterCellWidth = 12;
+constexpr Extended kOne = Extended::FromInt(1);
+}  // namespace
+
 void TAniView::ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const {
-  const long double gx = ((static_cast<long double>(X) - Y) + 1.0L) * 24.0L;
-  const long double gy = (((static_cast<long double>(X) + Y) - 1.0L) - Z) * 12.0L;
+  const Extended x = Extended::FromFloat(X), y = Extended::FromFloat(Y), z = Extended::FromFloat(Z);
+  const Extended gx = ((x - y) + kOne) * Extended::FromInt(kHalfCellWidth);
+  const Extended gy = (((x + y) - kOne) - z) * Extended::FromInt(kQuarterCellWidth);
   PX = SaturateInt32(int64_t(FOriginX) + RoundEven(gx));
   PY = SaturateInt32(int64_t(FOriginY) + RoundEven(gy));
 }
@@ -20,7 +26,7 @@ void TAniView::PlaceEntry(TAniEntry& E, const TAniFigure& F, float X, float Y, f
   ProjectPoint(X, Y, Z, px, py);
   E.ScreenX = SaturateInt32(int64_t(px) - F.CenterX);
   E.ScreenY = SaturateInt32(int64_t(py) - F.CenterY);
-  E.Depth = static_cast<float>(static_cast<long double>(X) + Y);
+  E.Depth = (Extended::FromFloat(X) + Extended::FromFloat(Y)).ToFloat();
 }
 
 void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY) const {
@@ -29,12 +35,13 @@ void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY)
 
 void TAniView::ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) const {
   // The nearest extended values of 1/24 and 1/12; products and sums in extended.
-  constexpr long double kOne24th = 1.0L / 24.0L;
-  constexpr long double kOne12th = 1.0L / 12.0L;
-  const long double sx = static_cast<long double>(int64_t(X) - FOriginX - FScrollX);
-  const long double sy = static_cast<long double>(int64_t(Y) - FOriginY - FScrollY);
-  GridX = static_cast<float>((sx * kOne24th + sy * kOne12th) * 0.5L);
-  GridY = static_cast<float>(sy * kOne12th - GridX + 1.0L);
+  constexpr Extended kOneHalf = Extended::Reciprocal(2);
+  constexpr Extended kInvHalf = Extended::Reciprocal(kHalfCellWidth);
+  constexpr Extended kInvQuarter = Extended::Reciprocal(kQuarterCellWidth);
+  const Extended sx = Extended::FromInt(int64_t(X) - FOriginX - FScrollX);
+  const Extended sy = Extended::FromInt(int64_t(Y) - FOriginY - FScrollY);
+  GridX = ((sx * kInvHalf + sy * kInvQuarter) * kOneHalf).ToFloat();
+  GridY = ((sy * kInvQuarter - Extended::FromFloat(GridX)) + kOne).ToFloat();
 }
 
 void TAniView::SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z) {
