@@ -162,10 +162,10 @@ TEST(ExtendedVsX87, Conversions) {
     // To integer: around the integers that matter and the clamp at 2^52.
     const Bits k = gen.Next(16383 - 3 + int(r % 60), 3);
     const Extended e = Extended::FromBits(k);
-    const long double v = ToLd(k);
+    const long double v = ToLd(k), w = static_cast<double>(v);  // and a double near it
     const bool toInt = vel::RoundEven(e) == ClampLd(std::nearbyint(v)) && vel::Trunc(e) == ClampLd(std::trunc(v)) &&
-                       vel::RoundEven(d) == ClampLd(std::nearbyint(static_cast<long double>(d))) &&
-                       vel::Trunc(d) == ClampLd(std::trunc(static_cast<long double>(d)));
+                       vel::RoundEven(double(w)) == ClampLd(std::nearbyint(w)) &&
+                       vel::Trunc(double(w)) == ClampLd(std::trunc(w));
     // The nearest value of 1/n, against the hardware's division.
     const bool recip = n == 0 || Extended::Reciprocal(n).ToBits() == FromLd(1.0L / static_cast<long double>(n));
     if (!(from && toFloat && toInt && recip)) {

@@ -11,22 +11,31 @@ namespace {
 constexpr int32_t kHalfCellWidth = 24;
 constexpr int32_t kQuarterCellWidth = 12;
 constexpr Extended kOne = Extended::FromInt(1);
+
+// The projection's two sums in the stated order, each rounded once to an
+// integer, and the ground sum X + Y that the depth is made of.
+Extended Project(float X, float Y, float Z, int64_t& GX, int64_t& GY) {
+  const Extended x = Extended::FromFloat(X), y = Extended::FromFloat(Y);
+  const Extended sum = x + y;
+  GX = RoundEven(((x - y) + kOne) * Extended::FromInt(kHalfCellWidth));
+  GY = RoundEven(((sum - kOne) - Extended::FromFloat(Z)) * Extended::FromInt(kQuarterCellWidth));
+  return sum;
+}
 }  // namespace
 
 void TAniView::ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const {
-  const Extended x = Extended::FromFloat(X), y = Extended::FromFloat(Y), z = Extended::FromFloat(Z);
-  const Extended gx = ((x - y) + kOne) * Extended::FromInt(kHalfCellWidth);
-  const Extended gy = (((x + y) - kOne) - z) * Extended::FromInt(kQuarterCellWidth);
-  PX = SaturateInt32(int64_t(FOriginX) + RoundEven(gx));
-  PY = SaturateInt32(int64_t(FOriginY) + RoundEven(gy));
+  int64_t gx, gy;
+  Project(X, Y, Z, gx, gy);
+  PX = SaturateInt32(int64_t(FOriginX) + gx);
+  PY = SaturateInt32(int64_t(FOriginY) + gy);
 }
 
 void TAniView::PlaceEntry(TAniEntry& E, const TAniFigure& F, float X, float Y, float Z) const {
-  int32_t px, py;
-  ProjectPoint(X, Y, Z, px, py);
-  E.ScreenX = SaturateInt32(int64_t(px) - F.CenterX);
-  E.ScreenY = SaturateInt32(int64_t(py) - F.CenterY);
-  E.Depth = (Extended::FromFloat(X) + Extended::FromFloat(Y)).ToFloat();
+  int64_t gx, gy;
+  const Extended sum = Project(X, Y, Z, gx, gy);
+  E.ScreenX = SaturateInt32(SaturateInt32(int64_t(FOriginX) + gx) - int64_t(F.CenterX));
+  E.ScreenY = SaturateInt32(SaturateInt32(int64_t(FOriginY) + gy) - int64_t(F.CenterY));
+  E.Depth = sum.ToFloat();
 }
 
 void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY) const {

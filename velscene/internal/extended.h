@@ -98,11 +98,13 @@ class Extended {
   friend constexpr Extended operator-(const Extended& a, const Extended& b) { return Add(a, b, true); }
 
   friend constexpr Extended operator*(const Extended& a, const Extended& b) {
-    if (a.kind_ == kNaN || b.kind_ == kNaN) return PickNaN(a, b);
     const bool neg = a.neg_ != b.neg_;
-    if (a.kind_ == kInf || b.kind_ == kInf)
-      return (a.kind_ == kZero || b.kind_ == kZero) ? DefaultNaN() : Special(neg, kInf, kIntBit);
-    if (a.kind_ == kZero || b.kind_ == kZero) return Special(neg, kZero, 0);
+    if (a.kind_ != kFinite || b.kind_ != kFinite) [[unlikely]] {
+      if (a.kind_ == kNaN || b.kind_ == kNaN) return PickNaN(a, b);
+      if (a.kind_ == kInf || b.kind_ == kInf)
+        return (a.kind_ == kZero || b.kind_ == kZero) ? DefaultNaN() : Special(neg, kInf, kIntBit);
+      return Special(neg, kZero, 0);
+    }
     // 64 x 64 -> 128 bits from 32-bit halves: portable and exact.
     const uint64_t a0 = a.sig_ & 0xFFFFFFFF, a1 = a.sig_ >> 32, b0 = b.sig_ & 0xFFFFFFFF, b1 = b.sig_ >> 32;
     const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
@@ -191,44 +193,43 @@ class Extended {
   }
 
   // hi:lo (bit 127 set) shifted right by s + 64 and rounded to nearest even;
-  // s = 0..64, larger s gives 0. With s = 0 a carry out wraps to 0.
+  // s = 1..64, larger s gives 0.
   static constexpr uint64_t RoundShift(uint64_t hi, uint64_t lo, int s) {
     if (s > 64) return 0;
-    uint64_t q = 0, roundBit, sticky;
-    if (s == 0) {
-      q = hi, roundBit = lo >> 63, sticky = lo << 1;
-    } else if (s < 64) {
-      q = hi >> s, roundBit = (hi >> (s - 1)) & 1, sticky = (hi & ((uint64_t(1) << (s - 1)) - 1)) | lo;
-    } else {
-      roundBit = 1, sticky = (hi << 1) | lo;
-    }
+    uint64_t q = 0, roundBit = 1, sticky = (hi << 1) | lo;
+    if (s < 64) q = hi >> s, roundBit = (hi >> (s - 1)) & 1, sticky = (hi & ((uint64_t(1) << (s - 1)) - 1)) | lo;
     return q + (roundBit & ((sticky != 0) | (q & 1)));
   }
 
   // The exact magnitude hi:lo x 2^(exp - 127) (bit 127 set; lo may carry a
   // sticky 1 in bit 0) rounded to 64 bits, or to the denormal grid.
   static constexpr Extended Round(bool neg, int32_t exp, uint64_t hi, uint64_t lo) {
-    const int s = exp >= kMinExp ? 0 : (kMinExp - exp > 65 ? 65 : kMinExp - exp);
-    uint64_t m = RoundShift(hi, lo, s);
-    if (m == 0 && s == 0) m = kIntBit, ++exp;  // carry out of 64 bits
-    if (m == 0) return Special(neg, kZero, 0);
-    if (s > 0) {
-      // Renormalise the denormal-grid result (a carry may have made it normal).
-      const int z = std::countl_zero(m);
-      exp = kGridExp + 63 - z;
-      m <<= z;
+    if (exp >= kMinExp) [[likely]] {
+      hi += (lo >> 63) & (((lo << 1) != 0) | (hi & 1));
+      if (hi == 0) hi = kIntBit, ++exp;  // carry out of 64 bits
+      return exp > kMaxExp ? Special(neg, kInf, kIntBit) : Finite(neg, exp, hi);
     }
-    if (exp > kMaxExp) return Special(neg, kInf, kIntBit);
-    return Finite(neg, exp, m);
+    // Below the normal range the grid is 2^-16445; renormalise the result (a
+    // carry may have made it normal again).
+    uint64_t m = RoundShift(hi, lo, kMinExp - exp > 65 ? 65 : kMinExp - exp);
+    if (m == 0) return Special(neg, kZero, 0);
+    const int z = std::countl_zero(m);
+    return Finite(neg, kGridExp + 63 - z, m << z);
   }
 
-  static constexpr Extended Add(const Extended& a, const Extended& b, bool subtract) {
+  // Sums with a zero, an infinity or a NaN.
+  static constexpr Extended AddSpecial(const Extended& a, const Extended& b, bool bneg) {
     if (a.kind_ == kNaN || b.kind_ == kNaN) return PickNaN(a, b);
-    const bool bneg = b.neg_ != subtract;
     if (a.kind_ == kInf) return (b.kind_ == kInf && bneg != a.neg_) ? DefaultNaN() : a;
     if (b.kind_ == kInf) return Special(bneg, kInf, kIntBit);
     if (b.kind_ == kZero) return a.kind_ == kZero ? Special(a.neg_ && bneg, kZero, 0) : a;
-    if (a.kind_ == kZero) return Finite(bneg, b.exp_, b.sig_);
+    return Finite(bneg, b.exp_, b.sig_);  // a is zero
+  }
+
+  static constexpr Extended Add(const Extended& a, const Extended& b, bool subtract) {
+    const bool bneg = b.neg_ != subtract;
+    if (a.kind_ != kFinite || b.kind_ != kFinite) [[unlikely]]
+      return AddSpecial(a, b, bneg);
     // Big is the operand of larger magnitude; small is aligned to it in 128
     // bits, with what falls off beyond them kept as a sticky bit.
     const bool aBig = a.exp_ > b.exp_ || (a.exp_ == b.exp_ && a.sig_ >= b.sig_);
