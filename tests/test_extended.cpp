@@ -13,7 +13,7 @@
 #include <random>
 
 #include "velscene/internal/extended.h"
-#include "velscene/numeric.h"
+#include "velscene/internal/numeric.h"
 #include "view_fixture.h"
 
 using vel::Extended;

@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "velscene/imaging.h"
-#include "velscene/view_collide.h"
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/view_collide.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

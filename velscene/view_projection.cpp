@@ -1,8 +1,8 @@
 // Projection and placement: grid to background pixels (sums in extended
 // precision, one ties-to-even rounding), the figure placement rule, the
 // pixel-to-grid inverse, figure positioning, targets and the key figure.
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 
