@@ -70,6 +70,8 @@ class Extended {
     return Round(n < 0, exp, hi, (roundBit << 63) | (rem != 0));
   }
 
+  // Unnormal encodings (an exponent without the integer bit) are taken as
+  // their value; the x87 refuses them, and nothing here makes them.
   static constexpr Extended FromBits(Bits b) {
     const bool neg = b.signExp >> 15;
     const int32_t e = b.signExp & 0x7FFF;
@@ -91,8 +93,6 @@ class Extended {
     if (exp_ >= kMinExp) return {uint16_t(sign | (exp_ + kBias)), sig_};
     return {sign, sig_ >> (kMinExp - exp_)};  // denormal: exact by construction
   }
-
-  constexpr bool IsNaN() const { return kind_ == kNaN; }
 
   friend constexpr Extended operator+(const Extended& a, const Extended& b) { return Add(a, b, false); }
   friend constexpr Extended operator-(const Extended& a, const Extended& b) { return Add(a, b, true); }
