@@ -106,6 +106,9 @@ class TAniView : public TGraphicControl {
   // [SECTION] Background. It is never held whole: the parts a frame shows are
   // rendered on demand from the bound cells and tile images, in chunks kept in
   // a cache of at most BackgroundCache bytes (least recently used go first).
+  // A few chunks a tick are rendered ahead around the view; the cache fills
+  // up to its budget (or the whole background, when smaller) in the first
+  // ticks after a binding, and later ticks allocate nothing.
   // Size of the background in pixels; 0 x 0 while no map is bound.
   int32_t BackgroundWidth() const;
   int32_t BackgroundHeight() const;
