@@ -142,4 +142,25 @@ const SpanTable* ImageSpans(BitmapObj& image) {
   return image.orSpans.get();
 }
 
+const SpanTable* AlphaSpans(BitmapObj& image) {
+  if (const SpanTable* t = CurrentAlphaSpans(image)) return t;
+  const uint32_t* i = image.pixels.data();
+  auto kind = [i](size_t k) {
+    if (i[k] >= 0xFF000000u) return 1;
+    return i[k] != 0 ? 2 : 0;
+  };
+  auto pack = [i](SpanTable& t, int, size_t k0, size_t k1) {
+    t.words.insert(t.words.end(), i + k0, i + k1);
+    t.clean = false;
+  };
+  image.alphaSpans = Build(image.width, image.height, kind, pack);
+  image.alphaKey = SpanKey{image.version, image.locks, image.serial, image.version, image.locks};
+  return image.alphaSpans.get();
+}
+
+const SpanTable* CurrentAlphaSpans(const BitmapObj& image) {
+  const SpanKey key{image.version, image.locks, image.serial, image.version, image.locks};
+  return image.alphaSpans && image.alphaKey == key ? image.alphaSpans.get() : nullptr;
+}
+
 }  // namespace vel::raster

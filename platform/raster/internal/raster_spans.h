@@ -15,4 +15,11 @@ const SpanTable* MaskSpans(BitmapObj& mask, const BitmapObj& image);
 // The spans of an image ORed on its own: its non-zero words, all Merge.
 const SpanTable* ImageSpans(BitmapObj& image);
 
+// The spans of a premultiplied image drawn by AlphaBlt: Copy where the alpha
+// is 255, blend (copy bit clear) on every other non-zero word. Current while
+// the image keeps its state; nullptr when memory is short.
+const SpanTable* AlphaSpans(BitmapObj& image);
+// The table AlphaSpans built, if the image has not changed since; else nullptr.
+const SpanTable* CurrentAlphaSpans(const BitmapObj& image);
+
 }  // namespace vel::raster
