@@ -9,8 +9,10 @@
 namespace vel {
 
 void TAniView::ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const {
-  const long double gx = ((static_cast<long double>(X) - Y) + 1.0L) * 24.0L;
-  const long double gy = (((static_cast<long double>(X) + Y) - 1.0L) - Z) * 12.0L;
+  // The multipliers: half and a quarter of the cell width, both exact.
+  const long double half = FCellWidth / 2.0L, quarter = FCellWidth / 4.0L;
+  const long double gx = ((static_cast<long double>(X) - Y) + 1.0L) * half;
+  const long double gy = (((static_cast<long double>(X) + Y) - 1.0L) - Z) * quarter;
   PX = SaturateInt32(int64_t(FOriginX) + RoundEven(gx));
   PY = SaturateInt32(int64_t(FOriginY) + RoundEven(gy));
 }
@@ -28,13 +30,14 @@ void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY)
 }
 
 void TAniView::ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) const {
-  // The nearest extended values of 1/24 and 1/12; products and sums in extended.
-  constexpr long double kOne24th = 1.0L / 24.0L;
-  constexpr long double kOne12th = 1.0L / 12.0L;
+  // The nearest extended values of the reciprocals of the projection's
+  // multipliers (1/24 and 1/12 for 48-pixel cells); products and sums in extended.
+  const long double invHalf = 2.0L / FCellWidth;
+  const long double invQuarter = 4.0L / FCellWidth;
   const long double sx = static_cast<long double>(int64_t(X) - FOriginX - FScrollX);
   const long double sy = static_cast<long double>(int64_t(Y) - FOriginY - FScrollY);
-  GridX = static_cast<float>((sx * kOne24th + sy * kOne12th) * 0.5L);
-  GridY = static_cast<float>(sy * kOne12th - GridX + 1.0L);
+  GridX = static_cast<float>((sx * invHalf + sy * invQuarter) * 0.5L);
+  GridY = static_cast<float>(sy * invQuarter - GridX + 1.0L);
 }
 
 void TAniView::SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z) {
