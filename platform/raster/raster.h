@@ -168,7 +168,8 @@ void PrepareMaskedBlt(HBITMAP mask, HBITMAP image);
 //   min(255, C_src + round(C_dst x (255 - A) / 255))
 // (the quotient is never a tie). A target whose alpha is premultiplied has
 // its top byte composited by the same rule; any other target is opaque and
-// its words get a clear top byte. Clipped like BitBlt (no stretching); a
+// the words written get a clear top byte. A zero source word leaves its
+// destination word untouched. Clipped like BitBlt (no stretching); a
 // monochrome source or target, or a source that is the target, draws nothing
 // (false). Nothing is allocated: the pixels go row by row through a vector
 // loop, or through the source's span table when PrepareAlphaBlt made one.

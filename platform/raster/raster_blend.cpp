@@ -5,7 +5,9 @@
 //
 // The blend of one channel: C = min(255, Cs + round(Cd x (255 - A) / 255)).
 // For v = Cd x (255 - A) <= 255 x 255, round(v / 255) = (t + (t >> 8)) >> 8
-// with t = v + 128, exact over that range.
+// with t = v + 128, exact over that range. A zero source word leaves the
+// destination word as it is, top byte included, so that blending over clear
+// pixels equals skipping them.
 #include <algorithm>
 #include <cstring>
 
@@ -23,6 +25,7 @@ using Halves16 = uint16_t __attribute__((vector_size(32)));
 // alpha and green in the other, each field 16 bits wide.
 template <bool AlphaOut>
 inline uint32_t BlendOne(uint32_t d, uint32_t s) {
+  if (s == 0) return d;
   const uint32_t inv = 255 - (s >> 24);
   uint32_t rb = (d & 0xFF00FFu) * inv + 0x800080u;
   uint32_t ag = ((d >> 8) & 0xFF00FFu) * inv + 0x800080u;
@@ -53,8 +56,9 @@ __attribute__((always_inline)) inline void BlendEight(Words8& d, const Words8& s
   ag += Halves16((s >> 8) & 0xFF00FFu);
   rb = rb > 255 ? Halves16{} + 255 : rb;
   ag = ag > 255 ? Halves16{} + 255 : ag;
-  d = Words8(rb) | (Words8(ag) << 8);
-  if (!AlphaOut) d &= 0xFFFFFFu;
+  Words8 out = Words8(rb) | (Words8(ag) << 8);
+  if (!AlphaOut) out &= 0xFFFFFFu;
+  d = s == 0 ? d : out;
 }
 
 // Blends n source words over n destination words. Blocks of eight; the last
@@ -168,10 +172,8 @@ bool AlphaBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC 
   const SpanTable* table = sb.alphaSpans ? AlphaSpans(sb) : nullptr;
   const bool alphaOut = d.alpha == BitmapAlpha::Premultiplied;
   Draw(d, sb, table, c, alphaOut);
-  // Every pixel of the rectangle is written without a table, only the
-  // source's non-zero ones with it.
-  const bool whole = !table && c.X == 0 && c.Y == 0 && c.W == d.width && c.H == d.height;
-  NoteWrite(d, !alphaOut, whole);
+  // Words under zero source words keep whatever top byte they had.
+  NoteWrite(d, !alphaOut, false);
   d.version++;
   return true;
 }
