@@ -69,3 +69,23 @@ TEST_F(SceneArt, ImagesKeepAlphaUnlessKeyed) {
             (std::vector<TAlphaFormat>{afDefined, afIgnored, afIgnored}));
   EXPECT_NE(Problem(R"({"alpha": "yes"})").find("expected \"keep\" or \"key\""), std::string::npos);
 }
+
+// The demo's pictures in docs/ are what the scenes render at tick 21: the
+// 48-pixel demo as it was first committed, and the same demo at 64-pixel
+// cells with its scaled RGBA art.
+TEST(SceneArtDemo, DocsPicturesAreTheRenderedFrames) {
+  Application().SelectBackend("headless");
+  const std::string scenes = VELSCENE_SCENES_DIR;
+  for (const auto& [scene, picture] : {std::pair{"/demo/demo.json", "/../docs/demo.png"},
+                                       std::pair{"/demo64/demo.json", "/../docs/demo64.png"}}) {
+    SCOPED_TRACE(scene);
+    const SceneDesc desc = LoadSceneFile(scenes + scene);
+    std::vector<uint32_t> last;
+    RunSceneHeadless(desc, 21, nullptr, [&](const SceneFrame& f) {
+      last.assign(f.Pixels, f.Pixels + size_t(f.Width) * size_t(f.Height));
+    });
+    const DecodedImage want = LoadImageFile(scenes + picture);
+    EXPECT_EQ(want.width, desc.View.Width);
+    EXPECT_EQ(last, want.pixels);
+  }
+}
