@@ -1,28 +1,41 @@
 // Projection and placement: grid to background pixels (sums in extended
 // precision, one ties-to-even rounding), the figure placement rule, the
 // pixel-to-grid inverse, figure positioning, targets and the key figure.
-#include <cmath>
-
 #include "velscene/internal/numeric.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
 
+namespace {
+constexpr Extended kOne = Extended::FromInt(1);
+constexpr Extended kQuarter = Extended::Reciprocal(4);  // exact
+
+// The projection's two sums in the stated order, each rounded once to an
+// integer, and the ground sum X + Y that the depth is made of. The factors
+// are half and a quarter of the cell width W, both exact (24 and 12 for
+// 48-pixel cells).
+Extended Project(float X, float Y, float Z, int32_t W, int64_t& GX, int64_t& GY) {
+  const Extended x = Extended::FromFloat(X), y = Extended::FromFloat(Y);
+  const Extended sum = x + y;
+  GX = RoundEven(((x - y) + kOne) * Extended::FromInt(W / 2));
+  GY = RoundEven(((sum - kOne) - Extended::FromFloat(Z)) * (Extended::FromInt(W) * kQuarter));
+  return sum;
+}
+}  // namespace
+
 void TAniView::ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const {
-  // The multipliers: half and a quarter of the cell width, both exact.
-  const long double half = FCellWidth / 2.0L, quarter = FCellWidth / 4.0L;
-  const long double gx = ((static_cast<long double>(X) - Y) + 1.0L) * half;
-  const long double gy = (((static_cast<long double>(X) + Y) - 1.0L) - Z) * quarter;
-  PX = SaturateInt32(int64_t(FOriginX) + RoundEven(gx));
-  PY = SaturateInt32(int64_t(FOriginY) + RoundEven(gy));
+  int64_t gx, gy;
+  Project(X, Y, Z, FCellWidth, gx, gy);
+  PX = SaturateInt32(int64_t(FOriginX) + gx);
+  PY = SaturateInt32(int64_t(FOriginY) + gy);
 }
 
 void TAniView::PlaceEntry(TAniEntry& E, const TAniFigure& F, float X, float Y, float Z) const {
-  int32_t px, py;
-  ProjectPoint(X, Y, Z, px, py);
-  E.ScreenX = SaturateInt32(int64_t(px) - F.CenterX);
-  E.ScreenY = SaturateInt32(int64_t(py) - F.CenterY);
-  E.Depth = static_cast<float>(static_cast<long double>(X) + Y);
+  int64_t gx, gy;
+  const Extended sum = Project(X, Y, Z, FCellWidth, gx, gy);
+  E.ScreenX = SaturateInt32(SaturateInt32(int64_t(FOriginX) + gx) - int64_t(F.CenterX));
+  E.ScreenY = SaturateInt32(SaturateInt32(int64_t(FOriginY) + gy) - int64_t(F.CenterY));
+  E.Depth = sum.ToFloat();
 }
 
 void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY) const {
@@ -31,22 +44,27 @@ void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY)
 
 void TAniView::ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) const {
   // The nearest extended values of the reciprocals of the projection's
-  // multipliers (1/24 and 1/12 for 48-pixel cells); products and sums in extended.
-  const long double invHalf = 2.0L / FCellWidth;
-  const long double invQuarter = 4.0L / FCellWidth;
-  const long double sx = static_cast<long double>(int64_t(X) - FOriginX - FScrollX);
-  const long double sy = static_cast<long double>(int64_t(Y) - FOriginY - FScrollY);
-  GridX = static_cast<float>((sx * invHalf + sy * invQuarter) * 0.5L);
-  GridY = static_cast<float>(sy * invQuarter - GridX + 1.0L);
+  // factors, 2/W and 4/W (1/24 and 1/12 for 48-pixel cells): the second is
+  // the first doubled, which is exact. Products and sums in extended.
+  constexpr Extended kOneHalf = Extended::Reciprocal(2);
+  const Extended invHalf = Extended::Reciprocal(FCellWidth / 2);
+  const Extended invQuarter = invHalf * Extended::FromInt(2);
+  const Extended sx = Extended::FromInt(int64_t(X) - FOriginX - FScrollX);
+  const Extended sy = Extended::FromInt(int64_t(Y) - FOriginY - FScrollY);
+  GridX = ((sx * invHalf + sy * invQuarter) * kOneHalf).ToFloat();
+  GridY = ((sy * invQuarter - Extended::FromFloat(GridX)) + kOne).ToFloat();
 }
 
 void TAniView::SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z) {
   TAniFigure* F = Figure;
   if (!F) return;
+  // A figure placed in another view is that view's to move: not even its
+  // fields change here, or its own entry would go stale.
+  if (F->FSlot != 0 && !OwnsFigure(F)) return;
   F->FX = X;
   F->FY = Y;
   F->FZ = Z;
-  if (F->FSlot == 0 || !OwnsFigure(F)) return;
+  if (F->FSlot == 0) return;
   TAniEntry& e = FEntries[F->FSlot];
   PlaceEntry(e, *F, X, Y, Z);
   e.Moving = 0;
@@ -64,7 +82,12 @@ void TAniView::MoveFigure(TAniFigure*& Figure, float X, float Y, float Z) {
 
 void TAniView::SetKeyFigure(TAniFigure*& Figure) {
   TAniFigure* F = Figure;
-  FKeyFigure = (F && OwnsFigure(F)) ? F->FSlot : 0;
+  // An empty variable or an unplaced figure stops the camera; a figure placed
+  // in another view leaves the key as it is.
+  if (!F || F->FSlot == 0)
+    FKeyFigure = 0;
+  else if (OwnsFigure(F))
+    FKeyFigure = F->FSlot;
 }
 
 void TAniView::ClearKeyFigure() {
