@@ -171,8 +171,9 @@ void PrepareMaskedBlt(HBITMAP mask, HBITMAP image);
 // the words written get a clear top byte. A zero source word leaves its
 // destination word untouched. Clipped like BitBlt (no stretching); a
 // monochrome source or target, or a source that is the target, draws nothing
-// (false). Nothing is allocated: the pixels go row by row through a vector
-// loop, or through the source's span table when PrepareAlphaBlt made one.
+// (false). The pixels go row by row through a vector loop, or through the
+// source's span table when PrepareAlphaBlt made one; nothing is allocated,
+// except that a prepared source whose pixels changed gets its table again.
 bool AlphaBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy);
 // Builds the span table of a sprite drawn often by AlphaBlt: per row its
 // opaque runs (copied), its translucent runs (blended) and its clear runs
