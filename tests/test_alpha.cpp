@@ -97,6 +97,65 @@ TEST(ImageAlpha, DecodersKeepAlphaWhenAsked) {
   }
 }
 
+// A bitmap's alpha format: straight to premultiplied and back converts by the
+// reference rounding, a copy keeps format and pixels, drawing either format
+// onto a plain canvas composites, and saving writes straight alpha.
+TEST(BitmapAlpha, FormatsConvertCopyDrawAndSave) {
+  std::mt19937 rng(32);
+  constexpr int W = 23, H = 7;
+  TBitmap b;
+  b.SetSize(W, H);
+  b.SetAlphaFormat(afDefined);
+  std::vector<uint32_t> straight(W * H);
+  for (uint32_t& p : straight) p = uint32_t(rng()) | (rng() % 5 == 0 ? 0xFF000000u : 0);
+  straight[0] = 0;  // a clear pixel
+  std::copy(straight.begin(), straight.end(), LockPixels(b.Handle()).pixels);
+  TouchBitmap(b.Handle());
+  b.SetAlphaFormat(afPremultiplied);
+  const ConstPixelView pm = ReadPixels(b.Handle());
+  for (int i = 0; i < W * H; ++i) ASSERT_EQ(pm.pixels[i], Premultiplied(straight[size_t(i)])) << i;
+  TBitmap copy;
+  copy.Assign(&b);
+  EXPECT_EQ(copy.AlphaFormat(), afPremultiplied);
+  copy.SetAlphaFormat(afDefined);
+  const ConstPixelView back = ReadPixels(copy.Handle());
+  for (int i = 0; i < W * H; ++i) {
+    // Back to straight: each channel min(255, round(P x 255 / A)), 0 where A is 0.
+    const uint32_t p = pm.pixels[i], a = p >> 24;
+    uint32_t want = a << 24;
+    for (int shift = 0; shift < 24 && a; shift += 8)
+      want |= std::min<uint32_t>(255, uint32_t(std::lround(((p >> shift) & 0xFF) * 255.0 / a))) << shift;
+    ASSERT_EQ(back.pixels[i], a ? want : 0u) << i;
+  }
+  for (TBitmap* src : {&b, &copy}) {
+    TBitmap canvas;
+    canvas.SetSize(W + 4, H + 4);
+    std::vector<uint32_t> under(size_t(W + 4) * (H + 4));
+    for (uint32_t& p : under) p = rng() & 0xFFFFFF;
+    std::copy(under.begin(), under.end(), LockPixels(canvas.Handle()).pixels);
+    TouchBitmap(canvas.Handle());
+    canvas.Canvas()->Draw(2, 3, src);
+    const ConstPixelView got = ReadPixels(canvas.Handle()), from = ReadPixels(src->Handle());
+    for (int y = 0; y < H + 4; ++y)
+      for (int x = 0; x < W + 4; ++x) {
+        uint32_t want = under[size_t(y) * (W + 4) + x];
+        if (x >= 2 && x < W + 2 && y >= 3 && y < H + 3) {
+          const uint32_t s = from.pixels[(y - 3) * W + x - 2];
+          const uint32_t pre = src->AlphaFormat() == afDefined ? Premultiplied(s) : s;
+          if (pre != 0) want = Over(want, pre, false);
+        }
+        ASSERT_EQ(got.pixels[y * (W + 4) + x], want) << x << "," << y;
+      }
+  }
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("velscene_pm_" + std::to_string(::getpid()) + ".png")).string();
+  b.SaveToFile(path);
+  const DecodedImage saved = LoadImageFile(path, DecodeAlpha::Keep);
+  std::filesystem::remove(path);
+  EXPECT_TRUE(saved.alpha);
+  EXPECT_TRUE(std::equal(saved.pixels.begin(), saved.pixels.end(), back.pixels));
+}
+
 // Seeded images and alphas (some colours above their alpha, which saturate),
 // drawn at positions and source offsets that cut every edge, into opaque and
 // premultiplied targets through a clip and a moved origin, with and without
