@@ -9,11 +9,11 @@
 #include "view_fixture.h"
 
 using namespace vel;
+using vel::testing::MakeTile;
 using vel::testing::ViewTest;
 
 namespace {
 
-constexpr uint32_t kKey = 0xFF00FF;
 constexpr uint32_t kFlatColour = 0x00AA00, kTallColour = 0x884400, kHighColour = 0x2040C0;
 
 // Rounding to the nearest, ties to even; the operands below are floats or
@@ -30,13 +30,6 @@ struct Rules {
   int64_t TileX(int64_t ox, int gx, int gy) const { return ox + int64_t(gx - gy) * (W / 2); }
   int64_t TileY(int64_t oy, int gx, int gy, int h) const { return oy + Round((gx + gy) * (W / 4.0)) - h; }
 };
-
-void MakeTile(TBitmap& b, int w, int h, uint32_t colour) {
-  b.SetSize(w, h);
-  PixelView v = LockPixels(b.Handle());
-  for (int i = 0; i < w * h; ++i) v.pixels[i] = colour;
-  v.pixels[(h - 1) * w] = kKey;
-}
 
 class Cells : public ViewTest {
  protected:
