@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "velscene/imaging.h"
+#include "velscene/internal/motion_rules.h"
 #include "velscene/view_collide.h"
 #include "velscene/numeric.h"
 #include "velscene/view_walk.h"
@@ -14,26 +15,15 @@ namespace vel {
 
 namespace {
 
-constexpr double kBackOff = 1.0 / 1024.0;  // exact in single precision
-
-struct Vec {
-  float x, y, z;
-};
-
-bool Finite(float v) { return std::isfinite(v); }
+using motion::Diff;
+using motion::Finite;
+using motion::Vec;
 
 // P + s * t per component, rounded to single.
 Vec Along(const Vec& p, const Vec& s, float t) {
   return {static_cast<float>(double(p.x) + double(s.x) * t), static_cast<float>(double(p.y) + double(s.y) * t),
           static_cast<float>(double(p.z) + double(s.z) * t)};
 }
-
-Vec Diff(const Vec& n, const Vec& p) {
-  return {static_cast<float>(double(n.x) - p.x), static_cast<float>(double(n.y) - p.y),
-          static_cast<float>(double(n.z) - p.z)};
-}
-
-float Frac(float v) { return static_cast<float>(double(v) - std::trunc(double(v))); }
 
 }  // namespace
 
@@ -81,19 +71,13 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   }
 
   // 1. Target step.
-  const Vec d = Diff({e.TargetX, e.TargetY, e.TargetZ}, P);
-  const float dist = static_cast<float>(std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z));
   Vec N;
-  if (dist != 0 && dist > F->Speed) {
-    const double speed = F->Speed;
-    N = {static_cast<float>((speed * d.x) / dist + P.x), static_cast<float>((speed * d.y) / dist + P.y),
-         static_cast<float>((speed * d.z) / dist + P.z)};
-    if (!Finite(N.x) || !Finite(N.y) || !Finite(N.z)) {
-      e.Moving = 0;
-      return;
-    }
-  } else {
-    N = {e.TargetX, e.TargetY, e.TargetZ};
+  const motion::TStep step = motion::StepToward(P, {e.TargetX, e.TargetY, e.TargetZ}, F->Speed, N);
+  if (step == motion::TStep::Stuck) {
+    e.Moving = 0;
+    return;
+  }
+  if (step == motion::TStep::Arrive) {
     e.Moving = 0;
     if (F->OnArrival) {
       SettleClear();
@@ -167,64 +151,17 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   // 5. Cell stage: the cells the path enters, in order, up to the end cell.
   if (FGrid && !F->Passable) {
     const Vec s = Diff(N, P);
-    if (!(s.x == 0 && s.y == 0)) {
-      int64_t cx = RoundEven(P.x), cy = RoundEven(P.y);
-      int64_t ex = RoundEven(N.x), ey = RoundEven(N.y);
-      const int64_t W64 = FMapWidth, H64 = FMapHeight;
-      const bool startInside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
-      // Cells outside the grid count as free. A step from far outside that
-      // would cross more cells than the map spans is not walked cell by cell.
-      const bool walkable = startInside || std::llabs(ex - cx) + std::llabs(ey - cy) <= W64 + H64 + 4;
-      if ((cx != ex || cy != ey) && walkable) {
-        int32_t dirX = 0, dirY = 0;
-        float offX = 0, offY = 0;
-        if (s.x > 0) {
-          dirX = 1;
-          offX = 0.5f;
-        } else if (s.x < 0) {
-          dirX = -1;
-          offX = -0.5f;
-          if (Frac(N.x) == 0.5f) --ex;
-        }
-        if (s.y > 0) {
-          dirY = 1;
-          offY = 0.5f;
-        } else if (s.y < 0) {
-          dirY = -1;
-          offY = -0.5f;
-          if (Frac(N.y) == 0.5f) --ey;
-        }
-        // Every iteration enters a new cell; this bound only guards against
-        // rounding keeping the walk from meeting its end cell.
-        int64_t budget = std::llabs(ex - cx) + std::llabs(ey - cy) + 4;
-        while (budget-- > 0) {
-          float tx = 2.0f, ty = 2.0f;
-          if (dirX != 0) tx = static_cast<float>(((double(cx) - P.x) + offX) / s.x);
-          if (dirY != 0) ty = static_cast<float>(((double(cy) - P.y) + offY) / s.y);
-          if (tx > 1 && ty > 1) break;
-          float t;
-          if (tx < ty) {
-            t = static_cast<float>(tx - kBackOff);
-            cx += dirX;
-          } else if (ty < tx) {
-            t = static_cast<float>(ty - kBackOff);
-            cy += dirY;
-          } else {
-            t = static_cast<float>(tx - kBackOff);
-            cx += dirX;
-            cy += dirY;
-          }
-          const bool inside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
-          if (inside && FGrid[(size_t(cy) * FMapWidth + size_t(cx)) * 2 + 1] != 0) {
-            N = Along(P, s, t);
-            e.Moving = 0;
-            code = 2;
-            collider = nullptr;
-            break;
-          }
-          if (cx == ex && cy == ey) break;
-        }
-      }
+    const uint8_t* grid = FGrid;
+    const size_t width = FMapWidth;
+    const auto blocked = [grid, width](int64_t cx, int64_t cy) {
+      return grid[(size_t(cy) * width + size_t(cx)) * 2 + 1] != 0;
+    };
+    float t;
+    if (motion::FirstBlockedCell(P.x, P.y, N.x, N.y, s.x, s.y, FMapWidth, FMapHeight, blocked, t)) {
+      N = Along(P, s, t);
+      e.Moving = 0;
+      code = 2;
+      collider = nullptr;
     }
   }
 
