@@ -1,0 +1,135 @@
+// Path smoothing: the farthest point still in plain sight of the last one
+// kept, found by doubling then halving, where sight is the motion step's own
+// cell walk, with a sideways margin, and a replay of the leg at the walking
+// figure's speed.
+#include "velscene/path/internal/path_smooth.h"
+
+#include <cmath>
+
+#include "velscene/internal/motion_rules.h"
+#include "velscene/numeric.h"
+
+namespace vel::path {
+
+namespace {
+
+// The sideways margin: legs keep this far from blocked cells, so that a leg
+// never squeezes between two cells that touch at a corner, and the single
+// precision of the stepped positions cannot bring a step into a cell.
+constexpr double kMargin = 1.0 / 64.0;
+// Motion steps the replays of one path may take together; past it, legs
+// are no longer lengthened beyond single cells.
+constexpr uint64_t kReplaySteps = uint64_t(1) << 18;
+
+class Smoother {
+ public:
+  Smoother(const GridSearch& Grid, std::span<const TPathPoint> Points, float Speed)
+      : FGrid(Grid), FPoints(Points), FSpeed(Speed), FReplay(std::isfinite(Speed) && Speed > 0) {}
+
+  // The farthest point after A that the leg from A may reach. The next point
+  // is always reachable: the search made it a neighbour cell, and a leg
+  // between neighbours stays within cells the search found passable.
+  size_t Farthest(size_t A) {
+    const size_t last = FPoints.size() - 1;
+    size_t lo = A + 1, hi = last + 1;  // lo passes; hi fails or lies beyond
+    for (size_t d = 2; A + d <= last; d *= 2) {
+      if (!InSight(A, A + d)) {
+        hi = A + d;
+        break;
+      }
+      lo = A + d;
+    }
+    if (hi == last + 1 && lo < last) {
+      if (InSight(A, last))
+        lo = last;
+      else
+        hi = last;
+    }
+    while (hi - lo > 1) {
+      const size_t mid = lo + (hi - lo) / 2;
+      (InSight(A, mid) ? lo : hi) = mid;
+    }
+    if (lo == A + 1 || Replays(A, lo)) return lo;
+    hi = lo;
+    lo = A + 1;
+    while (hi - lo > 1) {
+      const size_t mid = lo + (hi - lo) / 2;
+      (InSight(A, mid) && Replays(A, mid) ? lo : hi) = mid;
+    }
+    return lo;
+  }
+
+ private:
+  bool Blocked(int64_t X, int64_t Y) const { return !FGrid.Passable(X, Y); }
+
+  // The motion step's cell walk finds nothing on the line from A to B. A line
+  // that starts in another cell than the leg (a sideways copy) needs that
+  // cell passable too, as the walk never tests its start cell.
+  bool LineClear(double AX, double AY, double BX, double BY, int64_t LegX, int64_t LegY) const {
+    const float ax = static_cast<float>(AX), ay = static_cast<float>(AY);
+    const float bx = static_cast<float>(BX), by = static_cast<float>(BY);
+    const int64_t cx = RoundEven(ax), cy = RoundEven(ay);
+    if ((cx != LegX || cy != LegY) && Blocked(cx, cy)) return false;
+    const float sx = static_cast<float>(double(bx) - ax), sy = static_cast<float>(double(by) - ay);
+    float t;
+    return !motion::FirstBlockedCell(ax, ay, bx, by, sx, sy, FGrid.Width(), FGrid.Height(),
+                                     [this](int64_t x, int64_t y) { return Blocked(x, y); }, t);
+  }
+
+  bool InSight(size_t A, size_t B) const {
+    const TPathPoint a = FPoints[A], b = FPoints[B];
+    const double dx = double(b.X) - a.X, dy = double(b.Y) - a.Y;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (length == 0) return true;
+    const double nx = -dy / length * kMargin, ny = dx / length * kMargin;
+    const int64_t legX = RoundEven(a.X), legY = RoundEven(a.Y);
+    return LineClear(a.X, a.Y, b.X, b.Y, legX, legY) &&
+           LineClear(a.X + nx, a.Y + ny, b.X + nx, b.Y + ny, legX, legY) &&
+           LineClear(a.X - nx, a.Y - ny, b.X - nx, b.Y - ny, legX, legY);
+  }
+
+  // The leg walked as the motion step walks it at FSpeed: every step's cells
+  // are free and the figure arrives.
+  bool Replays(size_t A, size_t B) {
+    if (!FReplay) return true;
+    motion::Vec P{FPoints[A].X, FPoints[A].Y, 0.0f};
+    const motion::Vec T{FPoints[B].X, FPoints[B].Y, 0.0f};
+    const auto blocked = [this](int64_t x, int64_t y) { return Blocked(x, y); };
+    while (FReplaySteps < kReplaySteps) {
+      ++FReplaySteps;
+      motion::Vec N;
+      const motion::TStep step = motion::StepToward(P, T, FSpeed, N);
+      if (step == motion::TStep::Stuck) return false;
+      const motion::Vec s = motion::Diff(N, P);
+      float t;
+      if (motion::FirstBlockedCell(P.x, P.y, N.x, N.y, s.x, s.y, FGrid.Width(), FGrid.Height(), blocked, t))
+        return false;
+      if (step == motion::TStep::Arrive) return true;
+      if (N.x == P.x && N.y == P.y) return false;  // too slow to move at all here
+      P = N;
+    }
+    return false;
+  }
+
+  const GridSearch& FGrid;
+  std::span<const TPathPoint> FPoints;
+  float FSpeed;
+  bool FReplay;
+  uint64_t FReplaySteps = 0;
+};
+
+}  // namespace
+
+void SmoothPath(const GridSearch& Grid, std::span<const TPathPoint> Points, float Speed,
+                std::vector<TPathPoint>& Out) {
+  Out.clear();
+  if (Points.empty()) return;
+  Out.push_back(Points[0]);
+  Smoother smoother(Grid, Points, Speed);
+  for (size_t a = 0; a + 1 < Points.size();) {
+    a = smoother.Farthest(a);
+    Out.push_back(Points[a]);
+  }
+}
+
+}  // namespace vel::path
