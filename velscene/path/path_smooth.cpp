@@ -17,14 +17,20 @@ namespace {
 // never squeezes between two cells that touch at a corner, and the single
 // precision of the stepped positions cannot bring a step into a cell.
 constexpr double kMargin = 1.0 / 64.0;
-// Motion steps the replays of one path may take together; past it, legs
-// are no longer lengthened beyond single cells.
-constexpr uint64_t kReplaySteps = uint64_t(1) << 18;
+// Motion steps the replays of one path may take together: a base and a few
+// per point of the path (enough for any speed from about 0.2 up); past it,
+// legs are no longer lengthened beyond neighbour cells.
+constexpr uint64_t kReplayBase = uint64_t(1) << 16;
+constexpr uint64_t kReplayPerPoint = 8;
 
 class Smoother {
  public:
   Smoother(const GridSearch& Grid, std::span<const TPathPoint> Points, float Speed)
-      : FGrid(Grid), FPoints(Points), FSpeed(Speed), FReplay(std::isfinite(Speed) && Speed > 0) {}
+      : FGrid(Grid),
+        FPoints(Points),
+        FSpeed(Speed),
+        FReplay(std::isfinite(Speed) && Speed > 0),
+        FReplaySteps(kReplayBase + kReplayPerPoint * Points.size()) {}
 
   // The farthest point after A that the leg from A may reach. The next point
   // is always reachable: the search made it a neighbour cell, and a leg
@@ -89,14 +95,16 @@ class Smoother {
   }
 
   // The leg walked as the motion step walks it at FSpeed: every step's cells
-  // are free and the figure arrives.
+  // are free and the figure arrives. A leg along a row or a column needs no
+  // replay: its steps keep the other coordinate exactly, so they enter only
+  // cells of the leg's own walk.
   bool Replays(size_t A, size_t B) {
-    if (!FReplay) return true;
+    if (!FReplay || FPoints[A].X == FPoints[B].X || FPoints[A].Y == FPoints[B].Y) return true;
     motion::Vec P{FPoints[A].X, FPoints[A].Y, 0.0f};
     const motion::Vec T{FPoints[B].X, FPoints[B].Y, 0.0f};
     const auto blocked = [this](int64_t x, int64_t y) { return Blocked(x, y); };
-    while (FReplaySteps < kReplaySteps) {
-      ++FReplaySteps;
+    while (FReplaySteps > 0) {
+      --FReplaySteps;
       motion::Vec N;
       const motion::TStep step = motion::StepToward(P, T, FSpeed, N);
       if (step == motion::TStep::Stuck) return false;
@@ -115,7 +123,7 @@ class Smoother {
   std::span<const TPathPoint> FPoints;
   float FSpeed;
   bool FReplay;
-  uint64_t FReplaySteps = 0;
+  uint64_t FReplaySteps;  // left for this path
 };
 
 }  // namespace

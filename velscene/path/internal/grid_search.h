@@ -1,8 +1,9 @@
-// Internal (no API guarantee): the A* engine behind TPathFinder. Per-cell
-// state is stamped with a search generation instead of being cleared, the
-// open list is a ring of cost buckets (the octile estimate is consistent, so
-// the lowest estimate never decreases and a bucket is emptied last in,
-// first out), and all of it is kept between searches.
+// Internal (no API guarantee): the A* engine behind TPathFinder. Per cell it
+// keeps one state byte (unseen, open, closed or blocked, and the step that
+// reached the cell), cleared for each search, and the cost from the start;
+// the open list is a ring of cost buckets (the octile estimate is
+// consistent, so the lowest estimate never decreases; a bucket is emptied
+// last in, first out). All of it is kept between searches.
 #pragma once
 
 #include <cstddef>
@@ -20,11 +21,17 @@ inline uint64_t Octile(uint64_t dx, uint64_t dy) {
                  : kPathStraight * dy + (kPathDiagonal - kPathStraight) * dx;
 }
 
+// Step directions: the four sides first, then the diagonals; kNoStep marks
+// the start.
+inline constexpr int32_t kStepX[8] = {1, 0, -1, 0, 1, -1, -1, 1};
+inline constexpr int32_t kStepY[8] = {0, 1, 0, -1, 1, 1, -1, -1};
+inline constexpr uint8_t kNoStep = 8;
+
 class GridSearch {
  public:
   enum class TOutcome { Reached, Exhausted, OverBudget };
 
-  // Takes the grid and the extra blocked cells for the searches that follow
+  // Takes the grid and the extra blocked cells for the search that follows
   // (both borrowed until the next Begin) and resets the expansion count.
   void Begin(const TPathGrid& Grid, std::span<const TPathCell> Blocked);
 
@@ -35,41 +42,35 @@ class GridSearch {
   bool Passable(int64_t X, int64_t Y) const {
     if (!Inside(X, Y)) return false;
     const size_t i = size_t(Y) * FWidth + size_t(X);
-    return FCells[i * 2 + 1] == 0 && FNodes[i].Gen != FBlockedGen;
+    return FCells[i * 2 + 1] == 0 && FState[i] != kBlocked;
   }
 
-  // A* from the start cell to the target cell (both inside). At most
-  // Budget further expansions (counted in Expanded across the searches).
+  // A* from the start cell to the target cell (both inside), once per
+  // Begin. At most Budget expansions. Extra blocked cells at the start's own
+  // cell are ignored. Running dry, it has reached every reachable cell.
   TOutcome Run(uint32_t StartX, uint32_t StartY, uint32_t TargetX, uint32_t TargetY, uint64_t Budget);
 
-  // After a Run: whether a cell was reached, its cost, and the path to it.
-  bool Reached(size_t Index) const { return FNodes[Index].Gen == FGen; }
-  uint32_t CostTo(size_t Index) const { return FNodes[Index].G; }
-  // The cells from the last Run's start to (X, Y), which it reached.
+  // After Run: whether a cell was reached, its cost, and the path to it.
+  bool Reached(size_t Index) const { return FState[Index] != 0 && FState[Index] != kBlocked; }
+  uint32_t CostTo(size_t Index) const { return FG[Index]; }
+  // The cells from the start to (X, Y), which Run reached.
   void PathTo(uint32_t X, uint32_t Y, std::vector<TPathCell>& Out) const;
   uint64_t Expanded() const { return FExpanded; }
 
  private:
-  struct Node {
-    uint32_t Gen;  // FGen: reached in this search; FBlockedGen: an extra blocked cell
-    uint32_t G;    // cost from the start, valid when reached
-  };
+  // State byte: 0 unseen; kOpen or kClosed with the step in the low bits;
+  // kBlocked for an extra blocked cell.
+  static constexpr uint8_t kOpen = 0x10, kClosed = 0x20, kBlocked = 0xFF, kStepMask = 0x0F;
   struct Open {
     uint32_t X, Y, G;
   };
   static constexpr uint32_t kBuckets = 256;  // more than twice the largest step cost
-  static constexpr uint32_t kBlockedBit = 0x80000000u;
-
-  void NextGeneration();
 
   const uint8_t* FCells = nullptr;
   uint32_t FWidth = 0, FHeight = 0;
-  std::span<const TPathCell> FBlocked;
-  std::vector<Node> FNodes;
-  std::vector<uint8_t> FFrom;  // direction of the step that reached the cell
+  std::vector<uint8_t> FState;
+  std::vector<uint32_t> FG;  // cost from the start, valid once reached
   std::vector<Open> FOpen[kBuckets];
-  uint32_t FGen = 0, FBlockedGen = kBlockedBit;
-  bool FFresh = false;  // the generation has not been searched yet
   uint64_t FExpanded = 0;
 };
 
