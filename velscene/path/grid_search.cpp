@@ -4,51 +4,69 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace vel::path {
 
+// The state bytes from the grid's blocked flags and the extra blocked cells,
+// in a border of blocked cells that spares the search its bounds tests.
 void GridSearch::Begin(const TPathGrid& Grid, std::span<const TPathCell> Blocked) {
   FCells = Grid.Cells;
   FWidth = Grid.Width;
   FHeight = Grid.Height;
   FExpanded = 0;
-  const size_t cells = size_t(FWidth) * FHeight;
+  if (!FCells || FWidth == 0 || FHeight == 0) {
+    FWidth = FHeight = 0;
+    return;
+  }
+  FStride = size_t(FWidth) + 2;
+  const size_t cells = FStride * (size_t(FHeight) + 2);
   if (FState.size() < cells) {
     FState.assign(cells, 0);
     FG.assign(cells, 0);
   }
-  if (cells > 0) std::memset(FState.data(), 0, cells);
+  uint8_t* state = FState.data();
+  std::memset(state, kBlocked, FStride);
+  for (uint32_t y = 0; y < FHeight; ++y) {
+    uint8_t* row = state + size_t(y + 1) * FStride;
+    const uint8_t* flags = FCells + size_t(y) * FWidth * 2 + 1;
+    row[0] = kBlocked;
+    for (uint32_t x = 0; x < FWidth; ++x) row[x + 1] = flags[size_t(x) * 2] ? kBlocked : 0;
+    row[FWidth + 1] = kBlocked;
+  }
+  std::memset(state + size_t(FHeight + 1) * FStride, kBlocked, FStride);
   for (const TPathCell& c : Blocked)
-    if (Inside(c.X, c.Y)) FState[size_t(c.Y) * FWidth + size_t(c.X)] = kBlocked;
+    if (Inside(c.X, c.Y)) state[Index(c.X, c.Y)] = kBlocked;
 }
 
+// The neighbours of a cell on a random grid are open or not at random, so
+// their relaxation is written without branches on them: every candidate is
+// costed and written to its bucket's next place, and only a candidate that
+// improves on what its cell holds moves the bucket's end.
 GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t TargetX, uint32_t TargetY,
                                      uint64_t Budget) {
-  const uint32_t W = FWidth, H = FHeight;
-  const uint8_t* cells = FCells;
+  const size_t W = FStride;
   uint8_t* state = FState.data();
   uint32_t* cost = FG.data();
   for (std::vector<Open>& b : FOpen) b.clear();
   const auto estimate = [TargetX, TargetY](uint32_t x, uint32_t y) {
     return Octile(x > TargetX ? x - TargetX : TargetX - x, y > TargetY ? y - TargetY : TargetY - y);
   };
-  const auto open = [cells, state](size_t i) { return cells[i * 2 + 1] == 0 && state[i] != kBlocked; };
 
   size_t pending = 0;
-  // Reaches cell i (not blocked) at cost g, unless it was closed or reached
-  // as cheaply before.
-  const auto reach = [&](size_t i, uint32_t x, uint32_t y, uint64_t g, uint8_t step) {
-    const uint8_t s = state[i];
-    if ((s & kClosed) || ((s & kOpen) && cost[i] <= g) || g > std::numeric_limits<uint32_t>::max()) return;
+  // Reaches cell i, with state s (neither blocked nor closed), at cost g
+  // unless it was reached as cheaply before.
+  const auto reach = [&](size_t i, uint8_t s, uint32_t x, uint32_t y, uint32_t g, uint8_t step) {
+    if ((s & kOpen) && cost[i] <= g) return;
     state[i] = kOpen | step;
-    cost[i] = uint32_t(g);
-    FOpen[(g + estimate(x, y)) % kBuckets].push_back({x, y, uint32_t(g)});
+    cost[i] = g;
+    FOpen[(g + estimate(x, y)) % kBuckets].push_back({x, y, g});
     ++pending;
   };
 
-  const size_t start = size_t(StartY) * W + StartX, target = size_t(TargetY) * W + TargetX;
-  state[start] = kOpen | kNoStep;
+  // The start's own cell is blocked only as the grid says.
+  const size_t start = Index(StartX, StartY), target = Index(TargetX, TargetY);
+  const bool startBlocked = FCells[(size_t(StartY) * FWidth + StartX) * 2 + 1] != 0;
+  state[start] = uint8_t((startBlocked ? kBlocked : 0) | kOpen | kNoStep);
   cost[start] = 0;
   uint64_t f = estimate(StartX, StartY);
   FOpen[f % kBuckets].push_back({StartX, StartY, 0});
@@ -62,28 +80,42 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
     const Open o = bucket.back();
     bucket.pop_back();
     --pending;
-    const size_t i = size_t(o.Y) * W + o.X;
-    if ((state[i] & kClosed) || cost[i] != o.G) continue;  // reached again more cheaply since
+    const size_t i = Index(o.X, o.Y);
+    // A cell is queued again only when reached more cheaply, which queues it
+    // with a lower estimate: its first entry out is its cheapest, and any
+    // later one finds it closed.
+    if (state[i] & kClosed) continue;
     if (i == target) return TOutcome::Reached;
     if (Budget == 0) return TOutcome::OverBudget;
     --Budget;
     ++FExpanded;
-    state[i] = uint8_t(kClosed | (state[i] & kStepMask));
+    state[i] = uint8_t((state[i] & ~kOpen) | kClosed);
 
-    const uint32_t x = o.X, y = o.Y;
-    const bool e = x + 1 < W && open(i + 1);
-    const bool s = y + 1 < H && open(i + W);
-    const bool w = x > 0 && open(i - 1);
-    const bool n = y > 0 && open(i - W);
-    const uint64_t gs = uint64_t(o.G) + kPathStraight, gd = uint64_t(o.G) + kPathDiagonal;
-    if (e) reach(i + 1, x + 1, y, gs, 0);
-    if (s) reach(i + W, x, y + 1, gs, 1);
-    if (w) reach(i - 1, x - 1, y, gs, 2);
-    if (n) reach(i - W, x, y - 1, gs, 3);
-    if (e && s && open(i + W + 1)) reach(i + W + 1, x + 1, y + 1, gd, 4);
-    if (w && s && open(i + W - 1)) reach(i + W - 1, x - 1, y + 1, gd, 5);
-    if (w && n && open(i - W - 1)) reach(i - W - 1, x - 1, y - 1, gd, 6);
-    if (e && n && open(i - W + 1)) reach(i - W + 1, x + 1, y - 1, gd, 7);
+    // Costs stay below 2^32: a path crosses each of at most 2^25 cells once.
+    const uint32_t x = o.X, y = o.Y, gs = o.G + kPathStraight, gd = o.G + kPathDiagonal;
+    constexpr uint8_t kSkip = kBlocked | kClosed;
+    const uint8_t se = state[i + 1], ss = state[i + W], sw = state[i - 1], sn = state[i - W];
+    if (!(se & kSkip)) reach(i + 1, se, x + 1, y, gs, 0);
+    if (!(ss & kSkip)) reach(i + W, ss, x, y + 1, gs, 1);
+    if (!(sw & kSkip)) reach(i - 1, sw, x - 1, y, gs, 2);
+    if (!(sn & kSkip)) reach(i - W, sn, x, y - 1, gs, 3);
+    const bool e = !(se & kBlocked), s = !(ss & kBlocked), w = !(sw & kBlocked), n = !(sn & kBlocked);
+    if (e && s) {
+      const uint8_t d = state[i + W + 1];
+      if (!(d & kSkip)) reach(i + W + 1, d, x + 1, y + 1, gd, 4);
+    }
+    if (w && s) {
+      const uint8_t d = state[i + W - 1];
+      if (!(d & kSkip)) reach(i + W - 1, d, x - 1, y + 1, gd, 5);
+    }
+    if (w && n) {
+      const uint8_t d = state[i - W - 1];
+      if (!(d & kSkip)) reach(i - W - 1, d, x - 1, y - 1, gd, 6);
+    }
+    if (e && n) {
+      const uint8_t d = state[i - W + 1];
+      if (!(d & kSkip)) reach(i - W + 1, d, x + 1, y - 1, gd, 7);
+    }
   }
   return TOutcome::Exhausted;
 }
@@ -95,7 +127,7 @@ void GridSearch::PathTo(uint32_t X, uint32_t Y, std::vector<TPathCell>& Out) con
   int64_t x = X, y = Y;
   for (size_t left = size_t(FWidth) * FHeight; left > 0; --left) {
     Out.push_back({int32_t(x), int32_t(y)});
-    const uint8_t step = FState[size_t(y) * FWidth + size_t(x)] & kStepMask;
+    const uint8_t step = FState[Index(x, y)] & kStepMask;
     if (step >= kNoStep) break;
     x -= kStepX[step];
     y -= kStepY[step];

@@ -85,7 +85,7 @@ class NearestCell {
     const uint32_t W = FSearch.Width(), H = FSearch.Height();
     for (uint32_t y = 0; y < H; ++y)
       for (uint32_t x = 0; x < W; ++x)
-        if (FSearch.Reached(size_t(y) * W + x)) Offer(x, y);
+        if (FSearch.Reached(x, y)) Offer(x, y);
   }
 
  private:
@@ -183,7 +183,7 @@ TPathStatus TPathFinder::Find(const TPathGrid& Grid, TPathPoint Start, TPathPoin
   const bool found = tx == gx && ty == gy;
 
   search.PathTo(uint32_t(tx), uint32_t(ty), FCells);
-  FCost = search.CostTo(size_t(ty) * Grid.Width + size_t(tx));
+  FCost = search.CostTo(tx, ty);
   FPoints.clear();
   FPoints.push_back(Start);
   for (size_t k = 1; k + 1 < FCells.size(); ++k) FPoints.push_back({float(FCells[k].X), float(FCells[k].Y)});

@@ -1,9 +1,10 @@
 // Internal (no API guarantee): the A* engine behind TPathFinder. Per cell it
-// keeps one state byte (unseen, open, closed or blocked, and the step that
-// reached the cell), cleared for each search, and the cost from the start;
-// the open list is a ring of cost buckets (the octile estimate is
-// consistent, so the lowest estimate never decreases; a bucket is emptied
-// last in, first out). All of it is kept between searches.
+// keeps one state byte (blocked; unseen, open or closed; the step that
+// reached the cell), laid out with a blocked border around the grid and
+// built afresh for each search, and the cost from the start. The open list
+// is a ring of cost buckets (the octile estimate is consistent, so the
+// lowest estimate never decreases; a bucket is emptied last in, first out).
+// All of it is kept between searches.
 #pragma once
 
 #include <cstddef>
@@ -39,28 +40,26 @@ class GridSearch {
   uint32_t Height() const { return FHeight; }
   bool Inside(int64_t X, int64_t Y) const { return X >= 0 && Y >= 0 && X < FWidth && Y < FHeight; }
   // Inside, not blocked in the grid and not one of the extra blocked cells.
-  bool Passable(int64_t X, int64_t Y) const {
-    if (!Inside(X, Y)) return false;
-    const size_t i = size_t(Y) * FWidth + size_t(X);
-    return FCells[i * 2 + 1] == 0 && FState[i] != kBlocked;
-  }
+  bool Passable(int64_t X, int64_t Y) const { return Inside(X, Y) && !(FState[Index(X, Y)] & kBlocked); }
 
   // A* from the start cell to the target cell (both inside), once per
   // Begin. At most Budget expansions. Extra blocked cells at the start's own
   // cell are ignored. Running dry, it has reached every reachable cell.
   TOutcome Run(uint32_t StartX, uint32_t StartY, uint32_t TargetX, uint32_t TargetY, uint64_t Budget);
 
-  // After Run: whether a cell was reached, its cost, and the path to it.
-  bool Reached(size_t Index) const { return FState[Index] != 0 && FState[Index] != kBlocked; }
-  uint32_t CostTo(size_t Index) const { return FG[Index]; }
+  // After Run: whether a cell (inside) was reached, its cost, and the path to it.
+  bool Reached(int64_t X, int64_t Y) const { return FState[Index(X, Y)] & (kOpen | kClosed); }
+  uint32_t CostTo(int64_t X, int64_t Y) const { return FG[Index(X, Y)]; }
   // The cells from the start to (X, Y), which Run reached.
   void PathTo(uint32_t X, uint32_t Y, std::vector<TPathCell>& Out) const;
   uint64_t Expanded() const { return FExpanded; }
 
  private:
-  // State byte: 0 unseen; kOpen or kClosed with the step in the low bits;
-  // kBlocked for an extra blocked cell.
-  static constexpr uint8_t kOpen = 0x10, kClosed = 0x20, kBlocked = 0xFF, kStepMask = 0x0F;
+  // State byte: kBlocked for the border, blocked and extra blocked cells;
+  // kOpen or kClosed once reached, with the step in the low bits.
+  static constexpr uint8_t kOpen = 0x10, kClosed = 0x20, kBlocked = 0x40, kStepMask = 0x0F;
+  // Cells are stored with a border: row Y + 1, column X + 1 of rows FStride long.
+  size_t Index(int64_t X, int64_t Y) const { return size_t(Y + 1) * FStride + size_t(X + 1); }
   struct Open {
     uint32_t X, Y, G;
   };
@@ -68,6 +67,7 @@ class GridSearch {
 
   const uint8_t* FCells = nullptr;
   uint32_t FWidth = 0, FHeight = 0;
+  size_t FStride = 0;
   std::vector<uint8_t> FState;
   std::vector<uint32_t> FG;  // cost from the start, valid once reached
   std::vector<Open> FOpen[kBuckets];
