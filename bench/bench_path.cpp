@@ -2,6 +2,7 @@
 // of its cells blocked at random and on a 1024 x 1024 maze, and across an
 // open 256 x 256 grid. One iteration is one Find (search and smoothing) on
 // a warmed finder; the counters give the cells expanded and the path found.
+// A short walk on the large grid shows the fixed cost of a search.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -93,6 +94,12 @@ void BM_Maze1024(benchmark::State& state) {
   Run(state, g, {1, 1}, {1021, 1021});
 }
 
+// A few cells on the large grid: what a search costs beyond its expansions.
+void BM_Short1024(benchmark::State& state) {
+  static const Grid g = RandomGrid(1024, 0.30, 1);
+  Run(state, g, {0, 0}, {2, 2});
+}
+
 void BM_Open256(benchmark::State& state) {
   static const Grid g(256, 256);
   Run(state, g, {0, 0}, {255, 255});
@@ -102,5 +109,6 @@ void BM_Open256(benchmark::State& state) {
 
 BENCHMARK(BM_Random1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Maze1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Short1024)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Open256)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

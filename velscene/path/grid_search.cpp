@@ -7,13 +7,14 @@
 
 namespace vel::path {
 
-// The state bytes from the grid's blocked flags and the extra blocked cells,
-// in a border of blocked cells that spares the search its bounds tests.
+// A new search: the rows are built again as they are needed, the border
+// rows above and below the grid at once.
 void GridSearch::Begin(const TPathGrid& Grid, std::span<const TPathCell> Blocked) {
   FCells = Grid.Cells;
   FWidth = Grid.Width;
   FHeight = Grid.Height;
   FExpanded = 0;
+  FExtra.clear();
   if (!FCells || FWidth == 0 || FHeight == 0) {
     FWidth = FHeight = 0;
     return;
@@ -24,24 +25,32 @@ void GridSearch::Begin(const TPathGrid& Grid, std::span<const TPathCell> Blocked
     FState.assign(cells, 0);
     FG.assign(cells, 0);
   }
-  uint8_t* state = FState.data();
-  std::memset(state, kBlocked, FStride);
-  for (uint32_t y = 0; y < FHeight; ++y) {
-    uint8_t* row = state + size_t(y + 1) * FStride;
-    const uint8_t* flags = FCells + size_t(y) * FWidth * 2 + 1;
-    row[0] = kBlocked;
-    for (uint32_t x = 0; x < FWidth; ++x) row[x + 1] = flags[size_t(x) * 2] ? kBlocked : 0;
-    row[FWidth + 1] = kBlocked;
+  if (FRowGen.size() < FHeight) FRowGen.assign(FHeight, 0);
+  if (++FGen == 0) {
+    std::fill(FRowGen.begin(), FRowGen.end(), 0);
+    FGen = 1;
   }
-  std::memset(state + size_t(FHeight + 1) * FStride, kBlocked, FStride);
+  std::memset(FState.data(), kBlocked, FStride);
+  std::memset(FState.data() + size_t(FHeight + 1) * FStride, kBlocked, FStride);
   for (const TPathCell& c : Blocked)
-    if (Inside(c.X, c.Y)) state[Index(c.X, c.Y)] = kBlocked;
+    if (Inside(c.X, c.Y)) FExtra.push_back(c);
+  std::sort(FExtra.begin(), FExtra.end(),
+            [](const TPathCell& a, const TPathCell& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
 }
 
-// The neighbours of a cell on a random grid are open or not at random, so
-// their relaxation is written without branches on them: every candidate is
-// costed and written to its bucket's next place, and only a candidate that
-// improves on what its cell holds moves the bucket's end.
+// Row Y's state bytes from the grid's blocked flags and the extra blocked
+// cells of the row, between its two border bytes.
+void GridSearch::BuildRow(int64_t Y) {
+  uint8_t* row = FState.data() + size_t(Y + 1) * FStride;
+  const uint8_t* flags = FCells + size_t(Y) * FWidth * 2 + 1;
+  row[0] = kBlocked;
+  for (uint32_t x = 0; x < FWidth; ++x) row[x + 1] = flags[size_t(x) * 2] ? kBlocked : 0;
+  row[FWidth + 1] = kBlocked;
+  auto c = std::lower_bound(FExtra.begin(), FExtra.end(), Y, [](const TPathCell& a, int64_t y) { return a.Y < y; });
+  for (; c != FExtra.end() && c->Y == Y; ++c) row[c->X + 1] = kBlocked;
+  FRowGen[size_t(Y)] = FGen;
+}
+
 GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t TargetX, uint32_t TargetY,
                                      uint64_t Budget) {
   const size_t W = FStride;
@@ -64,6 +73,7 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
   };
 
   // The start's own cell is blocked only as the grid says.
+  Need(StartY);
   const size_t start = Index(StartX, StartY), target = Index(TargetX, TargetY);
   const bool startBlocked = FCells[(size_t(StartY) * FWidth + StartX) * 2 + 1] != 0;
   state[start] = uint8_t((startBlocked ? kBlocked : 0) | kOpen | kNoStep);
@@ -93,6 +103,8 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
 
     // Costs stay below 2^32: a path crosses each of at most 2^25 cells once.
     const uint32_t x = o.X, y = o.Y, gs = o.G + kPathStraight, gd = o.G + kPathDiagonal;
+    if (y > 0) Need(y - 1);
+    if (y + 1 < FHeight) Need(y + 1);
     constexpr uint8_t kSkip = kBlocked | kClosed;
     const uint8_t se = state[i + 1], ss = state[i + W], sw = state[i - 1], sn = state[i - W];
     if (!(se & kSkip)) reach(i + 1, se, x + 1, y, gs, 0);

@@ -41,7 +41,7 @@ struct Nearness {
 
 class NearestCell {
  public:
-  NearestCell(const GridSearch& Search, TPathPoint Goal, int64_t GoalX, int64_t GoalY)
+  NearestCell(GridSearch& Search, TPathPoint Goal, int64_t GoalX, int64_t GoalY)
       : FSearch(Search), FGoal(Goal), FGoalX(GoalX), FGoalY(GoalY) {}
 
   void Offer(int64_t X, int64_t Y) {
@@ -99,7 +99,7 @@ class NearestCell {
     return {path::Octile(dx, dy), ex * ex + ey * ey, uint64_t(Y) * FSearch.Width() + uint64_t(X)};
   }
 
-  const GridSearch& FSearch;
+  GridSearch& FSearch;
   TPathPoint FGoal;
   int64_t FGoalX, FGoalY;
   Nearness FBest;

@@ -25,7 +25,7 @@ constexpr uint64_t kReplayPerPoint = 8;
 
 class Smoother {
  public:
-  Smoother(const GridSearch& Grid, std::span<const TPathPoint> Points, float Speed)
+  Smoother(GridSearch& Grid, std::span<const TPathPoint> Points, float Speed)
       : FGrid(Grid),
         FPoints(Points),
         FSpeed(Speed),
@@ -119,7 +119,7 @@ class Smoother {
     return false;
   }
 
-  const GridSearch& FGrid;
+  GridSearch& FGrid;
   std::span<const TPathPoint> FPoints;
   float FSpeed;
   bool FReplay;
@@ -128,7 +128,7 @@ class Smoother {
 
 }  // namespace
 
-void SmoothPath(const GridSearch& Grid, std::span<const TPathPoint> Points, float Speed,
+void SmoothPath(GridSearch& Grid, std::span<const TPathPoint> Points, float Speed,
                 std::vector<TPathPoint>& Out) {
   Out.clear();
   if (Points.empty()) return;

@@ -1,7 +1,8 @@
 // Internal (no API guarantee): the A* engine behind TPathFinder. Per cell it
 // keeps one state byte (blocked; unseen, open or closed; the step that
 // reached the cell), laid out with a blocked border around the grid and
-// built afresh for each search, and the cost from the start. The open list
+// built afresh for each search row by row as the search first needs a row,
+// and the cost from the start. The open list
 // is a ring of cost buckets (the octile estimate is consistent, so the
 // lowest estimate never decreases; a bucket is emptied last in, first out).
 // All of it is kept between searches.
@@ -32,15 +33,19 @@ class GridSearch {
  public:
   enum class TOutcome { Reached, Exhausted, OverBudget };
 
-  // Takes the grid and the extra blocked cells for the search that follows
-  // (both borrowed until the next Begin) and resets the expansion count.
+  // Takes the grid (borrowed until the next Begin) and the extra blocked
+  // cells for the search that follows, and resets the expansion count.
   void Begin(const TPathGrid& Grid, std::span<const TPathCell> Blocked);
 
   uint32_t Width() const { return FWidth; }
   uint32_t Height() const { return FHeight; }
   bool Inside(int64_t X, int64_t Y) const { return X >= 0 && Y >= 0 && X < FWidth && Y < FHeight; }
   // Inside, not blocked in the grid and not one of the extra blocked cells.
-  bool Passable(int64_t X, int64_t Y) const { return Inside(X, Y) && !(FState[Index(X, Y)] & kBlocked); }
+  bool Passable(int64_t X, int64_t Y) {
+    if (!Inside(X, Y)) return false;
+    Need(Y);
+    return !(FState[Index(X, Y)] & kBlocked);
+  }
 
   // A* from the start cell to the target cell (both inside), once per
   // Begin. At most Budget expansions. Extra blocked cells at the start's own
@@ -48,7 +53,9 @@ class GridSearch {
   TOutcome Run(uint32_t StartX, uint32_t StartY, uint32_t TargetX, uint32_t TargetY, uint64_t Budget);
 
   // After Run: whether a cell (inside) was reached, its cost, and the path to it.
-  bool Reached(int64_t X, int64_t Y) const { return FState[Index(X, Y)] & (kOpen | kClosed); }
+  bool Reached(int64_t X, int64_t Y) const {
+    return FRowGen[size_t(Y)] == FGen && (FState[Index(X, Y)] & (kOpen | kClosed));
+  }
   uint32_t CostTo(int64_t X, int64_t Y) const { return FG[Index(X, Y)]; }
   // The cells from the start to (X, Y), which Run reached.
   void PathTo(uint32_t X, uint32_t Y, std::vector<TPathCell>& Out) const;
@@ -60,6 +67,11 @@ class GridSearch {
   static constexpr uint8_t kOpen = 0x10, kClosed = 0x20, kBlocked = 0x40, kStepMask = 0x0F;
   // Cells are stored with a border: row Y + 1, column X + 1 of rows FStride long.
   size_t Index(int64_t X, int64_t Y) const { return size_t(Y + 1) * FStride + size_t(X + 1); }
+  // Row Y of the state bytes, built for this search if it is not yet.
+  void Need(int64_t Y) {
+    if (FRowGen[size_t(Y)] != FGen) BuildRow(Y);
+  }
+  void BuildRow(int64_t Y);
   struct Open {
     uint32_t X, Y, G;
   };
@@ -70,6 +82,9 @@ class GridSearch {
   size_t FStride = 0;
   std::vector<uint8_t> FState;
   std::vector<uint32_t> FG;  // cost from the start, valid once reached
+  std::vector<uint32_t> FRowGen;  // FGen for the rows built for this search
+  uint32_t FGen = 0;
+  std::vector<TPathCell> FExtra;  // extra blocked cells inside, by row then column
   std::vector<Open> FOpen[kBuckets];
   uint64_t FExpanded = 0;
 };

@@ -16,7 +16,7 @@ namespace vel::path {
 // Passable count as blocked) on the leg itself and on two copies moved
 // sideways by a small margin, and, with a positive Speed, when the leg
 // replayed step by step at that Speed enters no blocked cell either.
-void SmoothPath(const GridSearch& Grid, std::span<const TPathPoint> Points, float Speed,
+void SmoothPath(GridSearch& Grid, std::span<const TPathPoint> Points, float Speed,
                 std::vector<TPathPoint>& Out);
 
 }  // namespace vel::path
