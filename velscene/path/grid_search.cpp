@@ -3,6 +3,7 @@
 #include "velscene/path/internal/grid_search.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace vel::path {
@@ -57,6 +58,13 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
   uint8_t* state = FState.data();
   uint32_t* cost = FG.data();
   for (std::vector<Open>& b : FOpen) b.clear();
+  // Which buckets hold entries, so that the next one is found at once.
+  uint64_t filled[kBuckets / 64] = {};
+  const auto queue = [&](uint64_t f, Open o) {
+    const uint32_t b = uint32_t(f % kBuckets);
+    FOpen[b].push_back(o);
+    filled[b / 64] |= uint64_t(1) << (b % 64);
+  };
   const auto estimate = [TargetX, TargetY](uint32_t x, uint32_t y) {
     return Octile(x > TargetX ? x - TargetX : TargetX - x, y > TargetY ? y - TargetY : TargetY - y);
   };
@@ -68,7 +76,7 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
     if ((s & kOpen) && cost[i] <= g) return;
     state[i] = kOpen | step;
     cost[i] = g;
-    FOpen[(g + estimate(x, y)) % kBuckets].push_back({x, y, g});
+    queue(g + estimate(x, y), {x, y, g});
     ++pending;
   };
 
@@ -79,14 +87,18 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
   state[start] = uint8_t((startBlocked ? kBlocked : 0) | kOpen | kNoStep);
   cost[start] = 0;
   uint64_t f = estimate(StartX, StartY);
-  FOpen[f % kBuckets].push_back({StartX, StartY, 0});
+  queue(f, {StartX, StartY, 0});
   pending = 1;
   while (pending > 0) {
-    std::vector<Open>& bucket = FOpen[f % kBuckets];
-    if (bucket.empty()) {
-      ++f;
-      continue;
+    // On to the next filled bucket; a bucket's bit is cleared only when it
+    // is found empty here.
+    while (FOpen[f % kBuckets].empty()) {
+      const uint32_t b = uint32_t(f % kBuckets);
+      filled[b / 64] &= ~(uint64_t(1) << (b % 64));
+      const uint64_t ahead = filled[b / 64] >> (b % 64);
+      f += ahead ? uint64_t(std::countr_zero(ahead)) : 64 - b % 64;
     }
+    std::vector<Open>& bucket = FOpen[f % kBuckets];
     const Open o = bucket.back();
     bucket.pop_back();
     --pending;
