@@ -89,8 +89,14 @@ class Smoother {
     if (length == 0) return true;
     const double nx = -dy / length * kMargin, ny = dx / length * kMargin;
     const int64_t legX = RoundEven(a.X), legY = RoundEven(a.Y);
-    return LineClear(a.X, a.Y, b.X, b.Y, legX, legY) &&
-           LineClear(a.X + nx, a.Y + ny, b.X + nx, b.Y + ny, legX, legY) &&
+    if (!LineClear(a.X, a.Y, b.X, b.Y, legX, legY)) return false;
+    // Copies of a leg along a row (or column) that stay in its row walk its cells.
+    const auto sameCell = [](float v, double off) {
+      const int64_t c = RoundEven(v);
+      return RoundEven(static_cast<float>(v + off)) == c && RoundEven(static_cast<float>(v - off)) == c;
+    };
+    if ((dy == 0 && sameCell(a.Y, ny)) || (dx == 0 && sameCell(a.X, nx))) return true;
+    return LineClear(a.X + nx, a.Y + ny, b.X + nx, b.Y + ny, legX, legY) &&
            LineClear(a.X - nx, a.Y - ny, b.X - nx, b.Y - ny, legX, legY);
   }
 
