@@ -34,16 +34,25 @@ class Smoother {
 
   // The farthest point after A that the leg from A may reach. The next point
   // is always reachable: the search made it a neighbour cell, and a leg
-  // between neighbours stays within cells the search found passable.
+  // between neighbours stays within cells the search found passable. So is
+  // the end of a straight run of such steps: along a row or column its
+  // steps stay in the row's cells; along a diagonal they pass the corners
+  // through cells the search found passable beside each diagonal step.
   size_t Farthest(size_t A) {
     const size_t last = FPoints.size() - 1;
-    size_t lo = A + 1, hi = last + 1;  // lo passes; hi fails or lies beyond
-    for (size_t d = 2; A + d <= last; d *= 2) {
-      if (!InSight(A, A + d)) {
-        hi = A + d;
+    size_t run = A + 1;
+    if (A > 0 && run < last) {
+      const float dx = FPoints[run].X - FPoints[A].X, dy = FPoints[run].Y - FPoints[A].Y;
+      while (run + 1 < last && FPoints[run + 1].X - FPoints[run].X == dx && FPoints[run + 1].Y - FPoints[run].Y == dy)
+        ++run;
+    }
+    size_t lo = run, hi = last + 1;  // lo passes; hi fails or lies beyond
+    for (size_t d = 1; run + d <= last; d *= 2) {
+      if (!InSight(A, run + d)) {
+        hi = run + d;
         break;
       }
-      lo = A + d;
+      lo = run + d;
     }
     if (hi == last + 1 && lo < last) {
       if (InSight(A, last))
@@ -55,9 +64,9 @@ class Smoother {
       const size_t mid = lo + (hi - lo) / 2;
       (InSight(A, mid) ? lo : hi) = mid;
     }
-    if (lo == A + 1 || Replays(A, lo)) return lo;
+    if (lo == run || Replays(A, lo)) return lo;
     hi = lo;
-    lo = A + 1;
+    lo = run;
     while (hi - lo > 1) {
       const size_t mid = lo + (hi - lo) / 2;
       (InSight(A, mid) && Replays(A, mid) ? lo : hi) = mid;
