@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "platform/raster.h"
+#include "velscene/platform/raster/raster.h"
 
 using namespace vel;
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/frame_scene.h"
-#include "velscene/numeric.h"
+#include "velscene/internal/numeric.h"
 
 namespace velbench {
 

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "fuzz/list_check.h"
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
 #include "velscene/scene/scene_loader.h"
-#include "velscene/scene/scene_runner.h"
+#include "runner/scene_runner.h"
 
 namespace vel::soak {
 

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/application.h"
-#include "platform/formfile.h"
-#include "platform/forms.h"
-#include "platform/host_typinfo.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/typinfo/formfile.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
 #include "velscene/figure.h"
 #include "velscene/map.h"
 #include "velscene/view.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/image_io.h"
+#include "velscene/platform/graphics/image_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {

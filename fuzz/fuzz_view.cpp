@@ -7,9 +7,9 @@
 
 #include "fuzz/fuzz_values.h"
 #include "fuzz/list_check.h"
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
-#include "platform/forms.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
+#include "velscene/platform/host/forms.h"
 #include "velscene/figure.h"
 #include "velscene/map.h"
 #include "velscene/view.h"

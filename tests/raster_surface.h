@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/raster.h"
+#include "velscene/platform/raster/raster.h"
 
 namespace vel::testing {
 

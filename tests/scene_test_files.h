@@ -12,9 +12,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/image_io.h"
+#include "velscene/platform/graphics/image_files.h"
 #include "velscene/scene/scene_loader.h"
-#include "velscene/scene/scene_render.h"
+#include "runner/scene_render.h"
 
 namespace vel::testing {
 

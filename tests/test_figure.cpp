@@ -7,10 +7,10 @@
 #include <variant>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/forms.h"
-#include "platform/graphics.h"
-#include "platform/typinfo.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/graphics/graphics.h"
+#include "velscene/platform/typinfo/typinfo.h"
 #include "velscene/figure.h"
 #include "velscene/view.h"
 

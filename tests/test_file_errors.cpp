@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics.h"
-#include "platform/image_io.h"
+#include "velscene/platform/graphics/graphics.h"
+#include "velscene/platform/graphics/image_files.h"
 #include "velscene/figure.h"
 #include "velscene/map.h"
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/formfile.h"
-#include "platform/forms.h"
-#include "platform/host_typinfo.h"
-#include "platform/prop_text.h"
-#include "platform/timer.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/typinfo/formfile.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
+#include "velscene/platform/typinfo/prop_text.h"
+#include "velscene/platform/host/timer.h"
 #include "velscene/figure.h"
 #include "velscene/map.h"
 #include "velscene/view.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
-#include "platform/classes.h"
-#include "platform/timer.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
+#include "velscene/platform/host/classes.h"
+#include "velscene/platform/host/timer.h"
 
 using namespace vel;
 

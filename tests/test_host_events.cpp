@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/events.h"
+#include "velscene/platform/host/events.h"
 
 using namespace vel;
 

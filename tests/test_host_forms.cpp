@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
-#include "platform/dialogs.h"
-#include "platform/forms.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
+#include "velscene/platform/host/dialogs.h"
+#include "velscene/platform/host/forms.h"
 
 using namespace vel;
 

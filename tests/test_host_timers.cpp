@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
-#include "platform/forms.h"
-#include "platform/timer.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/host/timer.h"
 
 using namespace vel;
 

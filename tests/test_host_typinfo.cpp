@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/controls.h"
-#include "platform/forms.h"
-#include "platform/host_typinfo.h"
-#include "platform/propbuild.h"
-#include "platform/timer.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/host/controls.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
+#include "velscene/platform/typinfo/propbuild.h"
+#include "velscene/platform/host/timer.h"
 
 using namespace vel;
 

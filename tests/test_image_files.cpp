@@ -11,7 +11,7 @@
 #include <new>
 #include <random>
 
-#include "platform/image_io.h"
+#include "velscene/platform/graphics/image_files.h"
 #include "tests/image_test_files.h"
 
 using namespace vel;

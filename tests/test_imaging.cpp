@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/graphics.h"
+#include "velscene/platform/graphics/graphics.h"
 #include "velscene/imaging.h"
 
 using namespace vel;

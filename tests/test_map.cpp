@@ -8,8 +8,8 @@
 #include <variant>
 #include <vector>
 
-#include "platform/graphics.h"
-#include "platform/typinfo.h"
+#include "velscene/platform/graphics/graphics.h"
+#include "velscene/platform/typinfo/typinfo.h"
 #include "velscene/map.h"
 
 using namespace vel;

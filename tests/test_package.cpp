@@ -17,15 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
-#include "platform/design.h"
-#include "platform/dialogs.h"
-#include "platform/formfile.h"
-#include "platform/forms.h"
-#include "platform/modules.h"
-#include "platform/packages.h"
-#include "platform/version_info.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
+#include "velscene/platform/design/design.h"
+#include "velscene/platform/host/dialogs.h"
+#include "velscene/platform/typinfo/formfile.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/design/modules.h"
+#include "velscene/platform/design/packages.h"
+#include "velscene/platform/design/version_info.h"
 #include "velscene/view.h"  // event types only: the code comes from the package
 
 namespace vel {
@@ -337,9 +337,13 @@ TEST_F(PackageTest, DescriptionVersionAndUnitRecords) {
 // ---------------------------------------------------------------------------
 // The host unit of a platform header: "host_typinfo.h" -> "HostTypInfo".
 std::string UnitOfHeader(const std::string& header) {
+  // Helpers split out of a unit's header stay part of that unit.
   static const std::map<std::string, std::string> odd = {
-      {"raster_objects", "raster"}, {"image_checks", "imageio"}, {"context_canvas", "controls"}};
-  std::string base = header.substr(0, header.size() - 2);
+      {"raster_objects", "raster"}, {"image_checks", "imageio"}, {"image_files", "imageio"},
+      {"context_canvas", "controls"}, {"geometry", "raster"},     {"saturate", "controls"},
+      {"image_error", "graphics"}};
+  const std::string name = header.substr(header.rfind('/') + 1);
+  std::string base = name.substr(0, name.size() - 2);
   if (auto it = odd.find(base); it != odd.end()) return it->second;
   std::string out;
   for (char c : base)
@@ -352,12 +356,12 @@ std::string UnitOfHeader(const std::string& header) {
 std::set<std::string> IncludedHostUnits() {
   namespace fs = std::filesystem;
   const fs::path root = VELSCENE_SOURCE_DIR;
-  std::vector<fs::path> todo = {root / "platform/startup/velinit.cpp"};
-  for (const char* dir : {"velscene", "velscene/design"})
+  std::vector<fs::path> todo = {root / "platform/design/startup/velinit.cpp"};
+  for (const char* dir : {"velscene", "velscene/internal", "velscene/design"})
     for (const auto& e : fs::directory_iterator(root / dir))
       if (e.path().extension() == ".cpp" || e.path().extension() == ".h") todo.push_back(e.path());
   std::set<std::string> headers, units;
-  const std::string include = "#include \"platform/";
+  const std::string include = "#include \"velscene/platform/";
   while (!todo.empty()) {
     const fs::path file = todo.back();
     todo.pop_back();
@@ -367,8 +371,8 @@ std::set<std::string> IncludedHostUnits() {
       const size_t start = at + include.size();
       const size_t end = text.find('"', start);
       const std::string h = text.substr(start, end - start);
-      // Headers directly in platform/ only (backends and start-up are not units).
-      if (h.find('/') == std::string::npos && headers.insert(h).second) todo.push_back(root / "platform" / h);
+      // Headers of the host layers only (backends are not units).
+      if (h.rfind("backends/", 0) != 0 && headers.insert(h).second) todo.push_back(root / "platform" / h);
     }
   }
   for (const std::string& h : headers) units.insert(UnitOfHeader(h));

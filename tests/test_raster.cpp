@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/raster.h"
+#include "velscene/platform/raster/raster.h"
 #include "raster_surface.h"
 
 using namespace vel;

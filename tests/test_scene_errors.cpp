@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/application.h"
+#include "velscene/platform/host/application.h"
 #include "scene_test_files.h"
 
 using namespace vel;

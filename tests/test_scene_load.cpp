@@ -1,9 +1,9 @@
 // A good scene file builds what it says: properties by name, sheet frames,
 // scripts, map, placement, key figure, walk scripts and timed figure actions.
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
 #include "scene_test_files.h"
-#include "velscene/scene/scene_runner.h"
+#include "runner/scene_runner.h"
 
 using namespace vel;
 using nlohmann::json;

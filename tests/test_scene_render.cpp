@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "scene_test_files.h"
-#include "velscene/scene/apng.h"
+#include "velscene/platform/graphics/apng.h"
 
 using namespace vel;
 using vel::testing::SceneDir;

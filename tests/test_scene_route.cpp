@@ -3,7 +3,7 @@
 #include <string>
 
 #include "scene_test_files.h"
-#include "velscene/scene/scene_route.h"
+#include "runner/scene_route.h"
 
 using namespace vel;
 using nlohmann::json;

@@ -12,12 +12,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/backends/sdl2/sdl2_geometry.h"
-#include "platform/backends/sdl2/sdl2_message_box.h"
-#include "platform/dialogs.h"
-#include "platform/forms.h"
-#include "platform/timer.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/sdl2/internal/sdl2_geometry.h"
+#include "velscene/platform/backends/sdl2/internal/sdl2_message_box.h"
+#include "velscene/platform/host/dialogs.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/host/timer.h"
 #include "x_display.h"
 
 #if defined(VELSCENE_HAVE_SDL2) && __has_include(<SDL.h>)

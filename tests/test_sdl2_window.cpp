@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/backends/headless/headless.h"
-#include "platform/forms.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/headless/headless.h"
+#include "velscene/platform/host/forms.h"
 #include "velscene/figure.h"
 #include "velscene/map.h"
 #include "velscene/view.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/typinfo.h"
+#include "velscene/platform/typinfo/typinfo.h"
 #include "view_fixture.h"
 
 using namespace vel;

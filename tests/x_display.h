@@ -9,12 +9,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/application.h"
-#include "platform/graphics.h"
-#include "platform/raster.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/graphics/graphics.h"
+#include "velscene/platform/graphics/image_error.h"
+#include "velscene/platform/raster/raster.h"
 
 #if defined(VELSCENE_HAVE_SDL2)
-#include "platform/backends/sdl2/sdl2.h"
+#include "velscene/platform/backends/sdl2/sdl2.h"
 #endif
 
 namespace vel::testing {

@@ -6,9 +6,9 @@
 #include <initializer_list>
 #include <span>
 
-#include "platform/classes.h"
-#include "platform/events.h"
-#include "platform/graphics.h"
+#include "velscene/platform/host/classes.h"
+#include "velscene/platform/host/events.h"
+#include "velscene/platform/graphics/graphics.h"
 
 namespace vel {
 

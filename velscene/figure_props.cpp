@@ -1,8 +1,8 @@
 // Published properties of TAniFigure for form streaming and the inspector,
 // in their declaration order after TComponent's own.
-#include "platform/host_typinfo.h"
-#include "platform/propbuild.h"
-#include "velscene/field_prop.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
+#include "velscene/platform/typinfo/propbuild.h"
+#include "velscene/internal/field_prop.h"
 #include "velscene/figure.h"
 
 namespace vel {

@@ -2,28 +2,29 @@
 // once when material is loaded, never per frame.
 #include "velscene/imaging.h"
 
-#include "platform/graphics.h"
+#include <algorithm>
 
 namespace vel {
 
 void CreateMask(HBITMAP& Image, HBITMAP& Mask, HBITMAP Bitmap) {
   Image = HBITMAP{};
   Mask = HBITMAP{};
-  if (!IsBitmap(Bitmap)) return;
-  // Wrap the caller's image without taking it over.
-  TBitmap source;
-  source.SetHandle(Bitmap);
-  TBitmap work;
-  work.Assign(&source);
-  Mask = work.ReleaseMaskHandle();
-  source.SetTransparentMode(tmAuto);
-  source.SetTransparent(true);
-  // Black everywhere, then the source drawn with transparency: pixels of the
-  // transparent colour stay black.
-  PatBlt(work.Canvas()->Handle(), 0, 0, work.Width(), work.Height(), BLACKNESS);
-  work.Canvas()->Draw(0, 0, &source);
-  Image = work.ReleaseHandle();
-  source.ReleaseHandle();
+  const ConstPixelView src = ReadPixels(Bitmap);
+  if (!src.valid) return;
+  // The transparent colour is the bottom-left pixel's.
+  const uint32_t key = src.pixels[size_t(src.height - 1) * size_t(src.width)];
+  Mask = CreateBitmap(src.width, src.height, 1, 1, nullptr);
+  Image = CreateBitmap(src.width, src.height, 1, src.monochrome ? 1 : 32, nullptr);
+  const PixelView mask = LockPixels(Mask);
+  const PixelView image = LockPixels(Image);
+  if (mask.valid && image.valid) {
+    const size_t n = size_t(src.width) * size_t(src.height);
+    for (size_t i = 0; i < n; ++i) {
+      const bool clear = src.pixels[i] == key;
+      mask.pixels[i] = clear ? kPixelWhite : kPixelBlack;
+      image.pixels[i] = clear ? kPixelBlack : src.pixels[i];
+    }
+  }
   // Ready for drawing: as a pair, and the image alone (a see-through figure).
   PrepareMaskedBlt(Mask, Image);
   PrepareMaskedBlt(HBITMAP{}, Image);
@@ -32,62 +33,54 @@ void CreateMask(HBITMAP& Image, HBITMAP& Mask, HBITMAP Bitmap) {
 void CreateHighlightMask(HBITMAP Mask, HBITMAP& Highlight, HBITMAP& HighlightMask, COLORREF Color) {
   const ConstPixelView mask = ReadPixels(Mask);
   const int32_t W = mask.valid ? mask.width : 0, H = mask.valid ? mask.height : 0;
-  HDC display = CreateDCA("DISPLAY");
-  Highlight = CreateCompatibleBitmap(display, W + 2, H + 2);
-  DeleteDC(display);
+  // A colour image, black, and a monochrome mask, white: one pixel larger on
+  // every side than the mask.
+  Highlight = CreateBitmap(W + 2, H + 2, 1, 32, nullptr);
   HighlightMask = CreateBitmap(W + 2, H + 2, 1, 1, nullptr);
-  HDC imageDC = CreateCompatibleDC(HDC{});
-  HDC maskDC = CreateCompatibleDC(HDC{});
-  HGDIOBJ oldImage = SelectObject(imageDC, Highlight);
-  HGDIOBJ oldMask = SelectObject(maskDC, HighlightMask);
-  PatBlt(maskDC, 0, 0, W + 2, H + 2, WHITENESS);
-  PatBlt(imageDC, 0, 0, W + 2, H + 2, BLACKNESS);
-
-  auto mark = [&](int32_t x, int32_t y) {
-    SetPixelV(maskDC, x, y, RGB(0, 0, 0));
-    SetPixelV(imageDC, x, y, Color);
-  };
-  auto clear = [&](int32_t x, int32_t y) {
-    SetPixelV(maskDC, x, y, RGB(255, 255, 255));
-    SetPixelV(imageDC, x, y, RGB(0, 0, 0));
-  };
-  auto opaque = [&](int32_t c, int32_t r) {
-    return mask.pixels[size_t(r) * size_t(W) + size_t(c)] == kPixelBlack;
-  };
-  // Row pass: a pixel left of each opaque run and one right of it.
-  for (int32_t r = 0; r < H; ++r) {
-    clear(0, r + 1);
-    bool prev = false;
-    for (int32_t c = 0; c <= W; ++c) {
-      const bool cur = c < W && opaque(c, r);
-      if (cur && !prev) {
-        mark(c, r + 1);
-        clear(c + 1, r + 1);
-      } else if (!cur && prev) {
-        mark(c + 1, r + 1);
+  const PixelView image = LockPixels(Highlight);
+  const PixelView out = LockPixels(HighlightMask);
+  if (image.valid && out.valid) {
+    const size_t stride = size_t(W) + 2;
+    std::fill(out.pixels, out.pixels + stride * (size_t(H) + 2), kPixelWhite);
+    const uint32_t colour = PixelFromColorRef(Color & 0xFFFFFF);
+    auto set = [&](int32_t x, int32_t y, bool on) {
+      const size_t i = size_t(y) * stride + size_t(x);
+      out.pixels[i] = on ? kPixelBlack : kPixelWhite;
+      image.pixels[i] = on ? colour : kPixelBlack;
+    };
+    auto opaque = [&](int32_t c, int32_t r) { return mask.pixels[size_t(r) * size_t(W) + size_t(c)] == kPixelBlack; };
+    // Row pass: a pixel left of each opaque run and one right of it; the
+    // run's own first pixel is cleared again.
+    for (int32_t r = 0; r < H; ++r) {
+      set(0, r + 1, false);
+      bool prev = false;
+      for (int32_t c = 0; c <= W; ++c) {
+        const bool cur = c < W && opaque(c, r);
+        if (cur && !prev) {
+          set(c, r + 1, true);
+          set(c + 1, r + 1, false);
+        } else if (!cur && prev) {
+          set(c + 1, r + 1, true);
+        }
+        prev = cur;
       }
-      prev = cur;
+    }
+    // Column pass: a pixel above each opaque run and one below it.
+    for (int32_t c = 0; c < W; ++c) {
+      set(c + 1, 0, false);
+      bool prev = false;
+      for (int32_t r = 0; r <= H; ++r) {
+        const bool cur = r < H && opaque(c, r);
+        if (cur && !prev) {
+          set(c + 1, r, true);
+          set(c + 1, r + 1, false);
+        } else if (!cur && prev) {
+          set(c + 1, r + 1, true);
+        }
+        prev = cur;
+      }
     }
   }
-  // Column pass: a pixel above each opaque run and one below it.
-  for (int32_t c = 0; c < W; ++c) {
-    clear(c + 1, 0);
-    bool prev = false;
-    for (int32_t r = 0; r <= H; ++r) {
-      const bool cur = r < H && opaque(c, r);
-      if (cur && !prev) {
-        mark(c + 1, r);
-        clear(c + 1, r + 1);
-      } else if (!cur && prev) {
-        mark(c + 1, r + 1);
-      }
-      prev = cur;
-    }
-  }
-  SelectObject(imageDC, oldImage);
-  SelectObject(maskDC, oldMask);
-  DeleteDC(imageDC);
-  DeleteDC(maskDC);
   PrepareMaskedBlt(HighlightMask, Highlight);
 }
 

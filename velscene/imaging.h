@@ -3,7 +3,7 @@
 // checker brush, and Min.
 #pragma once
 
-#include "platform/raster.h"
+#include "velscene/platform/raster/raster.h"
 
 namespace vel {
 

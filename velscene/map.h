@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/classes.h"
-#include "platform/graphics.h"
+#include "velscene/platform/host/classes.h"
+#include "velscene/platform/graphics/graphics.h"
 
 namespace vel {
 

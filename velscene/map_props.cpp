@@ -1,7 +1,7 @@
 // Published properties of TAniMap for form streaming and the inspector:
 // Width and Height through their setters, then the About pseudo-property.
-#include "platform/host_typinfo.h"
-#include "platform/propbuild.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
+#include "velscene/platform/typinfo/propbuild.h"
 #include "velscene/map.h"
 
 namespace vel {

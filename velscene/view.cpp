@@ -3,7 +3,7 @@
 #include "velscene/view.h"
 
 #include "velscene/imaging.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

@@ -9,10 +9,10 @@
 
 #include <cstdint>
 
-#include "platform/controls.h"
-#include "platform/events.h"
-#include "platform/graphics.h"
-#include "platform/timer.h"
+#include "velscene/platform/host/controls.h"
+#include "velscene/platform/host/events.h"
+#include "velscene/platform/graphics/graphics.h"
+#include "velscene/platform/host/timer.h"
 #include "velscene/figure.h"
 
 namespace vel {

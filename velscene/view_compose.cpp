@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

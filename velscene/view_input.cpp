@@ -1,6 +1,6 @@
 // Pointer input: the view's mouse events with pixel and grid coordinates, and
 // the click test that raises OnClick of the nearest figure under the pointer.
-#include "velscene/view_walk.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

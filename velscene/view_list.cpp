@@ -1,7 +1,7 @@
 // The view's display list: the fixed 255-slot pool, linking and unlinking,
 // placing and removing figures, the tile-entry purge and the stable
 // depth sort. Nothing here allocates.
-#include "velscene/view_walk.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

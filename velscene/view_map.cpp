@@ -7,8 +7,8 @@
 
 #include "velscene/imaging.h"
 #include "velscene/map.h"
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

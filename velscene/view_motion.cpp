@@ -3,13 +3,11 @@
 // the new screen position and OnCollide. Stored values are Single; every
 // expression is evaluated in double and rounded where it is stored.
 #include <cmath>
-#include <cstdlib>
 
 #include "velscene/imaging.h"
 #include "velscene/internal/motion_rules.h"
-#include "velscene/view_collide.h"
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/view_collide.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

@@ -3,8 +3,8 @@
 // pixel-to-grid inverse, figure positioning, targets and the key figure.
 #include <cmath>
 
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

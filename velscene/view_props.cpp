@@ -1,7 +1,7 @@
 // Published properties of TAniView for form files and the builder's
 // inspector: the host control's own eight, then the view's in their order.
-#include "platform/host_typinfo.h"
-#include "platform/propbuild.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
+#include "velscene/platform/typinfo/propbuild.h"
 #include "velscene/view.h"
 
 namespace vel {

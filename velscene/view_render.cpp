@@ -4,14 +4,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
-
-namespace {
-int32_t Side(uint64_t v) { return v > uint64_t(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max() : int32_t(v); }
-}  // namespace
 
 // The display list, farthest entry first, as the blits it asks for: per tile
 // its mask/image pair; per visible figure its shadow, its outline pair and its
@@ -40,7 +36,7 @@ void TAniView::CollectDrawOps() {
     const TAniFigure* F = FigureOfEntry(e);
     if (!F || !F->Visible) continue;
     const uint32_t f = F->FFrame;
-    const int64_t w = Side(F->Width), h = Side(F->Height);
+    const int64_t w = SaturateSize(F->Width), h = SaturateSize(F->Height);
     if (F->Shadow && F->FZ >= 0.0f) {
       // The ellipse's bounding box, kept as left, top, right, bottom.
       const int64_t cx = x + F->CenterX, cy = y + F->CenterY + Trunc(double(F->FZ) * 12.0);

@@ -2,9 +2,9 @@
 // entry first), hover, depth sort, camera, background, entries,
 // OnAfterUpdate, present, OnAfterDisplay. One routine behind the timer and
 // DrawFrame; it allocates nothing.
-#include "platform/application.h"
-#include "velscene/numeric.h"
-#include "velscene/view_walk.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/internal/numeric.h"
+#include "velscene/internal/view_walk.h"
 
 namespace vel {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "platform/image_io.h"
+#include "velscene/platform/graphics/image_files.h"
 
 namespace art {
 

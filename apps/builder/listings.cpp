@@ -4,11 +4,11 @@
 #include <cctype>
 #include <cstring>
 
-#include "platform/classes.h"
-#include "platform/design.h"
-#include "platform/modules.h"
-#include "platform/packages.h"
-#include "platform/version_info.h"
+#include "velscene/platform/host/classes.h"
+#include "velscene/platform/design/design.h"
+#include "velscene/platform/design/modules.h"
+#include "velscene/platform/design/packages.h"
+#include "velscene/platform/design/version_info.h"
 
 namespace vel {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "apps/builder/session.h"
-#include "platform/application.h"
+#include "velscene/platform/host/application.h"
 
 #ifndef VELBUILDER_DEFAULT_PACKAGE
 #define VELBUILDER_DEFAULT_PACKAGE "libvelpack1.so"

@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "apps/builder/listings.h"
-#include "platform/application.h"
-#include "platform/design.h"
-#include "platform/events.h"
-#include "platform/formfile.h"
-#include "platform/forms.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/design/design.h"
+#include "velscene/platform/host/events.h"
+#include "velscene/platform/typinfo/formfile.h"
+#include "velscene/platform/host/forms.h"
 
 namespace vel {
 

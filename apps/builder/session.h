@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms.h"
-#include "platform/modules.h"
-#include "platform/typinfo.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/design/modules.h"
+#include "velscene/platform/typinfo/typinfo.h"
 
 namespace vel {
 

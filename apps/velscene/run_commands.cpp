@@ -7,11 +7,11 @@
 #include <string>
 
 #include "cli.h"
-#include "platform/application.h"
+#include "velscene/platform/host/application.h"
 #include "velscene/scene/scene_loader.h"
-#include "velscene/scene/scene_render.h"
-#include "velscene/scene/scene_runner.h"
-#include "velscene/scene/scene_trace.h"
+#include "runner/scene_render.h"
+#include "runner/scene_runner.h"
+#include "runner/scene_trace.h"
 
 namespace vel {
 

@@ -1,7 +1,7 @@
 // An application built against the installed library: binds a map and draws a frame.
 #include <cstdio>
-#include "platform/forms.h"
-#include "platform/application.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/host/application.h"
 #include "velscene/view.h"
 #include "velscene/map.h"
 int main() {

@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "platform/dialogs.h"
+#include "velscene/platform/host/dialogs.h"
 
 namespace vel {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/design.h"
+#include "velscene/platform/design/design.h"
 
 namespace vel {
 

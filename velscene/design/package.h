@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "platform/modules.h"
-#include "platform/packages.h"
+#include "velscene/platform/design/modules.h"
+#include "velscene/platform/design/packages.h"
 
 extern "C" {
 // Initialises the package's units from its unit table, in table order.

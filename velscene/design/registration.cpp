@@ -1,6 +1,6 @@
 // Register: the three components on the "Animation" palette page and the
 // About editor on each component's About property.
-#include "platform/design.h"
+#include "velscene/platform/design/design.h"
 #include "velscene/design/about.h"
 #include "velscene/design/package.h"
 #include "velscene/figure.h"

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/modules.h"
-#include "platform/version_info.h"
+#include "velscene/platform/design/modules.h"
+#include "velscene/platform/design/version_info.h"
 #include "velscene/design/icons.h"
 
 #ifndef VELPACK1_BUILD_TYPE

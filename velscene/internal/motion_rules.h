@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "velscene/numeric.h"
+#include "velscene/internal/numeric.h"
 
 namespace vel::motion {
 

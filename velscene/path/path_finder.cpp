@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "velscene/map.h"
-#include "velscene/numeric.h"
+#include "velscene/internal/numeric.h"
 #include "velscene/path/internal/grid_search.h"
 #include "velscene/path/internal/path_smooth.h"
 #include "velscene/view.h"

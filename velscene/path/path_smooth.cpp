@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "velscene/internal/motion_rules.h"
-#include "velscene/numeric.h"
+#include "velscene/internal/numeric.h"
 
 namespace vel::path {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "velscene/numeric.h"
+#include "velscene/internal/numeric.h"
 #include "velscene/view.h"
 
 namespace vel {

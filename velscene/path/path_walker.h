@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/classes.h"
-#include "platform/events.h"
+#include "velscene/platform/host/classes.h"
+#include "velscene/platform/host/events.h"
 #include "velscene/figure.h"
 #include "velscene/path/path_finder.h"
 

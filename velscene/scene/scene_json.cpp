@@ -1,6 +1,6 @@
 // SceneNode reads: JSON type and range checks whose errors name the file,
 // the JSON path and the problem.
-#include "velscene/scene/scene_json.h"
+#include "velscene/scene/internal/scene_json.h"
 
 #include <cmath>
 #include <limits>

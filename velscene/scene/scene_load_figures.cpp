@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "platform/host_typinfo.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
 #include "velscene/figure.h"
-#include "velscene/scene/scene_load_parts.h"
+#include "velscene/scene/internal/scene_load_parts.h"
 
 namespace vel {
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/image_io.h"
-#include "velscene/scene/scene_load_parts.h"
+#include "velscene/platform/graphics/image_files.h"
+#include "velscene/scene/internal/scene_load_parts.h"
 #include "velscene/view.h"
 
 namespace vel {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/graphics.h"
-#include "platform/typinfo.h"
+#include "velscene/platform/host/controls.h"
+#include "velscene/platform/graphics/graphics.h"
+#include "velscene/platform/typinfo/typinfo.h"
 
 namespace vel {
 

@@ -1,13 +1,13 @@
 // The headless backend: virtual time, synthetic input, surfaces read back and
 // message boxes recorded and printed.
-#include "platform/backends/headless/headless.h"
+#include "velscene/platform/backends/headless/headless.h"
 
 #include <cstdio>
 #include <limits>
 
-#include "platform/application.h"
-#include "platform/dialogs.h"
-#include "platform/forms.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/host/dialogs.h"
+#include "velscene/platform/host/forms.h"
 
 namespace vel {
 
@@ -58,7 +58,7 @@ bool THeadlessBackend::WaitEvents(int64_t timeoutMs) {
 void THeadlessBackend::MouseDown(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
                                  int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
+  cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
   held_.Include(ButtonFlag(button));
   form->DispatchMouseDown(button, shift | held_, x, y);
 }
@@ -66,14 +66,14 @@ void THeadlessBackend::MouseDown(TForm* form, TMouseButton button, TShiftState s
 void THeadlessBackend::MouseUp(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
                                int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
+  cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
   held_.Exclude(ButtonFlag(button));
   form->DispatchMouseUp(button, shift | held_, x, y);
 }
 
 void THeadlessBackend::MouseMove(TForm* form, TShiftState shift, int32_t x, int32_t y) {
   if (form == nullptr || !form->Visible()) return;
-  cursor_ = {ClampInt32(int64_t{form->Left()} + x), ClampInt32(int64_t{form->Top()} + y)};
+  cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
   form->DispatchMouseMove(shift | held_, x, y);
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
-#include "platform/controls.h"
-#include "platform/raster.h"
+#include "velscene/platform/host/backend.h"
+#include "velscene/platform/host/controls.h"
+#include "velscene/platform/raster/raster.h"
 
 namespace vel {
 

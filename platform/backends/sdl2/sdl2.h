@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
-#include "platform/controls.h"
+#include "velscene/platform/host/backend.h"
+#include "velscene/platform/host/controls.h"
 
 struct SDL_Window;
 struct SDL_Renderer;

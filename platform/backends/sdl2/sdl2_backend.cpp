@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/application.h"
-#include "platform/backends/sdl2/sdl2.h"
-#include "platform/forms.h"
+#include "velscene/platform/host/application.h"
+#include "velscene/platform/backends/sdl2/sdl2.h"
+#include "velscene/platform/host/forms.h"
 
 namespace vel {
 

@@ -2,8 +2,8 @@
 // modal over the owning form's window.
 #include <SDL.h>
 
-#include "platform/backends/sdl2/sdl2.h"
-#include "platform/backends/sdl2/sdl2_message_box.h"
+#include "velscene/platform/backends/sdl2/sdl2.h"
+#include "velscene/platform/backends/sdl2/internal/sdl2_message_box.h"
 
 namespace vel {
 

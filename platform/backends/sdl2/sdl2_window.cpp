@@ -2,10 +2,10 @@
 // per form, kept in step with the form and showing its surface.
 #include <SDL.h>
 
-#include "platform/backends/sdl2/sdl2.h"
-#include "platform/backends/sdl2/sdl2_geometry.h"
-#include "platform/forms.h"
-#include "platform/raster.h"
+#include "velscene/platform/backends/sdl2/sdl2.h"
+#include "velscene/platform/backends/sdl2/internal/sdl2_geometry.h"
+#include "velscene/platform/host/forms.h"
+#include "velscene/platform/raster/raster.h"
 
 namespace vel {
 
