@@ -113,6 +113,11 @@ TEST_F(PathWalk, WalkerArrivesThroughTheGap) {
     EXPECT_EQ(sender, &walker);
     done.push_back({fig, r});
   };
+  std::vector<TPathPoint> legs;  // the targets the figure was sent to, leg by leg
+  walker.OnLeg = [&](TObject*, TAniFigure* fig) {
+    const TAniEntry* e = view->Entry(fig->Slot());
+    legs.push_back({e->TargetX, e->TargetY});
+  };
   ASSERT_EQ(walker.Walk(view, f, 9.0f, 1.5f), TPathStatus::Found);
   EXPECT_TRUE(walker.Walking());
   EXPECT_TRUE(TickUntil([&] { return !done.empty(); }, 200));
@@ -124,6 +129,7 @@ TEST_F(PathWalk, WalkerArrivesThroughTheGap) {
   bool throughGap = false;
   for (TPathPoint p : walker.Waypoints()) throughGap = throughGap || (p.Y >= 6.5f && p.X >= 4 && p.X <= 6);
   EXPECT_TRUE(throughGap);
+  EXPECT_EQ(legs, std::vector<TPathPoint>(walker.Waypoints().begin() + 1, walker.Waypoints().end()));
   EXPECT_EQ(ownArrivals, 0);
   view->MoveFigure(f, 9, 2, 0);  // the figure's own handler is back
   TickUntil([&] { return ownArrivals > 0; }, 10);
@@ -139,6 +145,8 @@ TEST_F(PathWalk, WalkerGoesRoundAFigureAndReports) {
   TPathWalker walker(form);
   std::vector<TWalkResult> done;
   walker.OnDone = [&](TObject*, TAniFigure*, TWalkResult r) { done.push_back(r); };
+  std::vector<int32_t> stops;
+  walker.OnStop = [&](TObject*, TAniFigure*, TObject*, int32_t code) { stops.push_back(code); };
   ASSERT_EQ(walker.Walk(view, f, 10, 3), TPathStatus::Found);
   EXPECT_EQ(walker.Waypoints().size(), 2u);  // straight across
   Place(6, 3);                               // now something stands in the way
@@ -146,6 +154,7 @@ TEST_F(PathWalk, WalkerGoesRoundAFigureAndReports) {
   ASSERT_EQ(done.size(), 1u);
   EXPECT_EQ(done[0], TWalkResult::Arrived);
   EXPECT_GE(walker.Retries(), 1);
+  EXPECT_EQ(stops, std::vector<int32_t>(size_t(walker.Retries()), 1));  // each stop by the figure
   EXPECT_EQ(f->X(), 10.0f);
   EXPECT_EQ(f->Y(), 3.0f);
 

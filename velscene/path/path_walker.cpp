@@ -31,6 +31,7 @@ TPathStatus TPathWalker::Walk(TAniView* View, TAniFigure*& Figure, float X, floa
     if (FState != TState::Idle) return TPathStatus::NoPath;
   }
   if (!View || !Figure || Figure->View() != View) return TPathStatus::BadStart;
+  ++FSerial;
   FView = View;
   FFigure = &Figure;
   FGoal = {X, Y};
@@ -97,6 +98,7 @@ void TPathWalker::Head(size_t Index) {
   FNext = Index;
   FState = TState::Moving;
   FView->MoveFigure(*FFigure, FPath[Index].X, FPath[Index].Y, FHooked->Z());
+  OnLeg(this, FHooked);
 }
 
 // A move to where the figure stands arrives on the next tick without a step.
@@ -130,9 +132,13 @@ void TPathWalker::Arrived() {
   }
 }
 
-void TPathWalker::Collided() {
+void TPathWalker::Collided(TObject* Collider, int32_t Code) {
   if (FState == TState::Idle) return;
   if (!InView()) return End(TWalkResult::Lost);
+  const uint64_t walk = FSerial;
+  OnStop(this, FHooked, Collider, Code);
+  // The handler may have ended this walk or started another.
+  if (FSerial != walk || FState == TState::Idle || !InView()) return;
   if (FRetries >= MaxRetries) return End(TWalkResult::Blocked);
   ++FRetries;
   WaitTick();
@@ -150,7 +156,7 @@ void TPathWalker::Hook() {
   if (f->OnArrival.Data() != this) FAppArrival = f->OnArrival;
   if (f->OnCollide.Data() != this) FAppCollide = f->OnCollide;
   f->OnArrival = TNotifyEvent([this](TObject*) { Arrived(); }, this);
-  f->OnCollide = TCollideEvent([this](TObject*, TObject*, int32_t) { Collided(); }, this);
+  f->OnCollide = TCollideEvent([this](TObject*, TObject* c, int32_t code) { Collided(c, code); }, this);
   f->FreeNotification(this);
   FView->FreeNotification(this);
 }

@@ -28,6 +28,11 @@ enum class TWalkResult : int32_t {
 
 // Sender is the walker; Figure is nullptr when the figure itself was destroyed.
 using TWalkDoneEvent = TEvent<TObject* /*Sender*/, TAniFigure* /*Figure*/, TWalkResult /*Result*/>;
+// Sender is the walker.
+using TWalkLegEvent = TEvent<TObject* /*Sender*/, TAniFigure* /*Figure*/>;
+// Sender is the walker; Collider and CollisionTye as the figure's OnCollide had them.
+using TWalkStopEvent =
+    TEvent<TObject* /*Sender*/, TAniFigure* /*Figure*/, TObject* /*Collider*/, int32_t /*CollisionTye*/>;
 
 class TPathWalker : public TComponent {
  public:
@@ -52,6 +57,11 @@ class TPathWalker : public TComponent {
   int32_t MaxRetries = 4;  // plans after stops, per walk
   uint32_t MaxNodes = 0;   // node budget of each plan (0 = none)
   TWalkDoneEvent OnDone;
+  // The figure was sent on a leg (its target just set, so that an
+  // application can turn its walking animation), or was stopped (and will
+  // wait a tick and plan again, or give up).
+  TWalkLegEvent OnLeg;
+  TWalkStopEvent OnStop;
 
   // The plan being walked (start, turning points, end), and the stops so far.
   std::span<const TPathPoint> Waypoints() const { return FPath; }
@@ -68,7 +78,7 @@ class TPathWalker : public TComponent {
   void Head(size_t Index);
   void WaitTick();
   void Arrived();
-  void Collided();
+  void Collided(TObject* Collider, int32_t Code);
   void Hook();
   void Unhook(bool FigureAlive);
   void End(TWalkResult Result, bool FigureAlive = true);
@@ -82,6 +92,7 @@ class TPathWalker : public TComponent {
   bool FNearest = false;  // the plan ends at the nearest cell, not the goal
   size_t FNext = 0;       // waypoint the figure heads for
   int32_t FRetries = 0;
+  uint64_t FSerial = 0;  // counts the walks started
   TNotifyEvent FAppArrival;
   TCollideEvent FAppCollide;
   TPathFinder FFinder;
