@@ -201,9 +201,25 @@ TEST_F(PathWalk, WalkerGivesUpAndLosesItsFigure) {
   EXPECT_TRUE(done[0].second == TWalkResult::Blocked || done[0].second == TWalkResult::NoPath);
   EXPECT_LE(walker.Retries(), 2);
 
+  // A walker destroyed by its own OnStop handler: the figure stays stopped
+  // and gets its own handlers back.
+  done.clear();
+  auto* doomed = new TPathWalker(nullptr);
+  TAniFigure*& h = Place(0, 0);
+  int hCollisions = 0;
+  h->OnCollide = [&](TObject*, TObject*, int32_t) { ++hCollisions; };
+  doomed->OnStop = [&](TObject*, TAniFigure*, TObject*, int32_t) { delete doomed; };
+  ASSERT_EQ(doomed->Walk(view, h, 0, 3), TPathStatus::Found);
+  Place(0, 1.2f);  // in its way
+  TickUntil([&] { return !view->Entry(h->Slot())->Moving; }, 20);
+  view->MoveFigure(h, 2, 0, 0);
+  view->DrawFrame();
+  EXPECT_EQ(hCollisions, 0);
+  EXPECT_GT(h->X(), 0.0f);
+
   done.clear();
   TAniFigure*& g = Place(0, 8);
-  ASSERT_EQ(walker.Walk(view, g, 0, 0), TPathStatus::Found);
+  ASSERT_EQ(walker.Walk(view, g, 0, 5), TPathStatus::Found);
   view->DrawFrame();
   delete g;
   g = nullptr;

@@ -18,6 +18,7 @@ constexpr double kMaxReach = 8.0;
 TPathWalker::TPathWalker(TComponent* AOwner) : TComponent(AOwner) {}
 
 TPathWalker::~TPathWalker() {
+  *FAlive = false;
   if (FState != TState::Idle) {
     FState = TState::Idle;
     Unhook(true);
@@ -136,9 +137,10 @@ void TPathWalker::Collided(TObject* Collider, int32_t Code) {
   if (FState == TState::Idle) return;
   if (!InView()) return End(TWalkResult::Lost);
   const uint64_t walk = FSerial;
+  const std::shared_ptr<bool> alive = FAlive;
   OnStop(this, FHooked, Collider, Code);
-  // The handler may have ended this walk or started another.
-  if (FSerial != walk || FState == TState::Idle || !InView()) return;
+  // The handler may have destroyed the walker, ended this walk or started another.
+  if (!*alive || FSerial != walk || FState == TState::Idle || !InView()) return;
   if (FRetries >= MaxRetries) return End(TWalkResult::Blocked);
   ++FRetries;
   WaitTick();

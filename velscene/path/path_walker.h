@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -93,6 +94,7 @@ class TPathWalker : public TComponent {
   size_t FNext = 0;       // waypoint the figure heads for
   int32_t FRetries = 0;
   uint64_t FSerial = 0;  // counts the walks started
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // false once destroyed
   TNotifyEvent FAppArrival;
   TCollideEvent FAppCollide;
   TPathFinder FFinder;
