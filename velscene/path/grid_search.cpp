@@ -87,6 +87,10 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
   state[start] = uint8_t((startBlocked ? kBlocked : 0) | kOpen | kNoStep);
   cost[start] = 0;
   uint64_t f = estimate(StartX, StartY);
+  // Locals for what the loop reads, as its byte stores could alias members.
+  const uint32_t* rowGen = FRowGen.data();
+  const uint32_t gen = FGen, height = FHeight;
+  uint64_t expanded = 0;
   queue(f, {StartX, StartY, 0});
   pending = 1;
   while (pending > 0) {
@@ -102,21 +106,26 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
     const Open o = bucket.back();
     bucket.pop_back();
     --pending;
-    const size_t i = Index(o.X, o.Y);
+    const size_t i = (size_t(o.Y) + 1) * W + o.X + 1;
     // A cell is queued again only when reached more cheaply, which queues it
     // with a lower estimate: its first entry out is its cheapest, and any
     // later one finds it closed.
     if (state[i] & kClosed) continue;
-    if (i == target) return TOutcome::Reached;
-    if (Budget == 0) return TOutcome::OverBudget;
-    --Budget;
-    ++FExpanded;
+    if (i == target) {
+      FExpanded += expanded;
+      return TOutcome::Reached;
+    }
+    if (expanded == Budget) {
+      FExpanded += expanded;
+      return TOutcome::OverBudget;
+    }
+    ++expanded;
     state[i] = uint8_t((state[i] & ~kOpen) | kClosed);
 
     // Costs stay below 2^32: a path crosses each of at most 2^25 cells once.
     const uint32_t x = o.X, y = o.Y, gs = o.G + kPathStraight, gd = o.G + kPathDiagonal;
-    if (y > 0) Need(y - 1);
-    if (y + 1 < FHeight) Need(y + 1);
+    if (y > 0 && rowGen[y - 1] != gen) BuildRow(y - 1);
+    if (y + 1 < height && rowGen[y + 1] != gen) BuildRow(y + 1);
     constexpr uint8_t kSkip = kBlocked | kClosed;
     const uint8_t se = state[i + 1], ss = state[i + W], sw = state[i - 1], sn = state[i - W];
     if (!(se & kSkip)) reach(i + 1, se, x + 1, y, gs, 0);
@@ -141,6 +150,7 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
       if (!(d & kSkip)) reach(i - W + 1, d, x + 1, y - 1, gd, 7);
     }
   }
+  FExpanded += expanded;
   return TOutcome::Exhausted;
 }
 
