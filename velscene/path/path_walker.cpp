@@ -15,7 +15,12 @@ namespace {
 constexpr double kMaxReach = 8.0;
 }  // namespace
 
-TPathWalker::TPathWalker(TComponent* AOwner) : TComponent(AOwner) {}
+// The handlers the walker puts on its figures are made once: handing out
+// copies of them allocates nothing.
+TPathWalker::TPathWalker(TComponent* AOwner)
+    : TComponent(AOwner),
+      FArrivalHook([this](TObject*) { Arrived(); }, this),
+      FCollideHook([this](TObject*, TObject* c, int32_t code) { Collided(c, code); }, this) {}
 
 TPathWalker::~TPathWalker() {
   *FAlive = false;
@@ -157,8 +162,8 @@ void TPathWalker::Hook() {
   FHooked = f;
   if (f->OnArrival.Data() != this) FAppArrival = f->OnArrival;
   if (f->OnCollide.Data() != this) FAppCollide = f->OnCollide;
-  f->OnArrival = TNotifyEvent([this](TObject*) { Arrived(); }, this);
-  f->OnCollide = TCollideEvent([this](TObject*, TObject* c, int32_t code) { Collided(c, code); }, this);
+  f->OnArrival = FArrivalHook;
+  f->OnCollide = FCollideHook;
   f->FreeNotification(this);
   FView->FreeNotification(this);
 }

@@ -95,8 +95,10 @@ class TPathWalker : public TComponent {
   int32_t FRetries = 0;
   uint64_t FSerial = 0;  // counts the walks started
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // false once destroyed
-  TNotifyEvent FAppArrival;
+  TNotifyEvent FAppArrival;  // the figure's own handlers, while the walker holds it
   TCollideEvent FAppCollide;
+  TNotifyEvent FArrivalHook;  // the walker's handlers for it
+  TCollideEvent FCollideHook;
   TPathFinder FFinder;
   std::vector<TPathCell> FStanding;
   std::vector<TPathPoint> FPath;
