@@ -178,6 +178,7 @@ class TAniView : public TGraphicControl {
   void DrawEntries();
   void DrawOps(HDC Buffer, int64_t Top, int64_t Bottom);
   void DrawFigure(const TAniEntry& E, const TAniFigure& F);
+  bool FigureUnder(const TAniEntry& E, const TAniFigure& F, int32_t X, int32_t Y) const;
   void ClickTest(int32_t X, int32_t Y);
 
   // Fields in the order of the component's data model.

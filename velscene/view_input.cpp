@@ -30,15 +30,21 @@ void TAniView::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   OnMouseMove(this, Shift, X, Y, gx, gy);
 }
 
+// Whether view pixel (X, Y) lies in the figure's frame rectangle as drawn
+// (its entry's screen position moved by the camera, Width x Height). The one
+// hit test of clicks and hover.
+bool TAniView::FigureUnder(const TAniEntry& E, const TAniFigure& F, int32_t X, int32_t Y) const {
+  const int64_t left = int64_t(E.ScreenX) + FScrollX, top = int64_t(E.ScreenY) + FScrollY;
+  return X >= left && X < left + int64_t(F.Width) && Y >= top && Y < top + int64_t(F.Height);
+}
+
 // Nearest first; the first visible, enabled figure whose frame rectangle holds
 // the point stops the test, with or without an OnClick handler.
 void TAniView::ClickTest(int32_t X, int32_t Y) {
   for (int32_t s = FLast; s > 0; s = FEntries[s].Prev) {
     const TAniEntry& e = FEntries[s];
     TAniFigure* F = FigureOfEntry(e);
-    if (!F || !F->Visible || !F->Enabled) continue;
-    const int64_t left = int64_t(e.ScreenX) + FScrollX, top = int64_t(e.ScreenY) + FScrollY;
-    if (X < left || X >= left + int64_t(F->Width) || Y < top || Y >= top + int64_t(F->Height)) continue;
+    if (!F || !F->Visible || !F->Enabled || !FigureUnder(e, *F, X, Y)) continue;
     F->OnClick(F);
     return;
   }

@@ -5,8 +5,9 @@
 #include <cmath>
 
 #include "velscene/imaging.h"
-#include "velscene/internal/motion_rules.h"
+#include "velscene/internal/view_cell_walk.h"
 #include "velscene/internal/view_collide.h"
+#include "velscene/internal/view_target_step.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
@@ -14,8 +15,9 @@ namespace vel {
 namespace {
 
 using motion::Diff;
-using motion::Finite;
 using motion::Vec;
+
+bool Finite(float v) { return std::isfinite(v); }
 
 // P + s * t per component, rounded to single.
 Vec Along(const Vec& p, const Vec& s, float t) {
@@ -61,21 +63,32 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   TAniFigure* F = FigureOfEntry(e);
   if (!F) return;
   const Vec P{F->FX, F->FY, F->FZ};
-  // Non-finite positions, targets or speeds cannot walk: the move ends quietly.
-  if (!Finite(P.x) || !Finite(P.y) || !Finite(P.z) || !Finite(e.TargetX) || !Finite(e.TargetY) ||
-      !Finite(e.TargetZ) || !Finite(F->Speed)) {
+  // A target that is not a finite point cannot be walked to: the move ends
+  // quietly. A non-finite position or Speed goes through the comparison
+  // below like any other: where it fails, the figure takes its target.
+  if (!Finite(e.TargetX) || !Finite(e.TargetY) || !Finite(e.TargetZ)) {
     e.Moving = 0;
     return;
   }
 
   // 1. Target step.
-  Vec N;
-  const motion::TStep step = motion::StepToward(P, {e.TargetX, e.TargetY, e.TargetZ}, F->Speed, N);
-  if (step == motion::TStep::Stuck) {
-    e.Moving = 0;
-    return;
-  }
-  if (step == motion::TStep::Arrive) {
+  const motion::TargetStep step = motion::StepToward(P, {e.TargetX, e.TargetY, e.TargetZ}, F->Speed);
+  const Vec& d = step.d;
+  Vec N = step.N;
+  if (!step.arrives) {
+    // The step overflowed (or started from an infinite position).
+    if (!Finite(N.x) || !Finite(N.y) || !Finite(N.z)) {
+      e.Moving = 0;
+      return;
+    }
+  } else {
+    // A step from a finite position to the target that overflows single
+    // precision (only an infinite or NaN Speed lets one through to here)
+    // ends quietly too, before anything is raised.
+    if ((Finite(P.x) && !Finite(d.x)) || (Finite(P.y) && !Finite(d.y)) || (Finite(P.z) && !Finite(d.z))) {
+      e.Moving = 0;
+      return;
+    }
     e.Moving = 0;
     if (F->OnArrival) {
       SettleClear();
@@ -87,15 +100,20 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
     if (W.Detached || FEntries[S].Free || FigureOfEntry(FEntries[S]) != F) return;
   }
 
+  // A figure without a finite ground position has no path for the stages to
+  // shorten: it lands on its target. (So does a step of a Speed near the
+  // largest single that rounds past it; its end point is finite.)
+  const Vec s = Diff(N, P);
+  const bool onGround = Finite(P.x) && Finite(P.y) && Finite(s.x) && Finite(s.y);
+
   int32_t code = 0;
   TAniFigure* collider = nullptr;
 
   // 3. Figure stage: swept circles in the ground plane against every other
   // non-passable figure, in walk order (the colliders, gathered in that
   // order); the last hit wins. A first pass marks the figures within reach.
-  const Vec s = Diff(N, P);
   const float a = static_cast<float>(double(s.x) * s.x + double(s.y) * s.y);
-  if (!F->Passable && a > 0) {
+  if (onGround && !F->Passable && a > 0) {
     if (!FColliders.Valid) GatherColliders();
     const TColliders& c = FColliders;
     const bool bounded = collide::Bounded(P.x) && collide::Bounded(P.y) && collide::Bounded(s.x) &&
@@ -123,7 +141,7 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   }
 
   // 4. Edge stage: keep the figure on the centres of the border cells.
-  if (FGrid) {
+  if (FGrid && onGround) {
     const Vec s = Diff(N, P);
     const double maxX = double(FMapWidth) - 1, maxY = double(FMapHeight) - 1;
     float t = 1.0f;
@@ -146,16 +164,12 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
     }
   }
 
-  // 5. Cell stage: the cells the path enters, in order, up to the end cell.
-  if (FGrid && !F->Passable) {
+  // 5. Cell stage: the cells the path enters, in order, up to the end cell;
+  // cells outside the grid count as free.
+  if (FGrid && onGround && !F->Passable) {
     const Vec s = Diff(N, P);
-    const uint8_t* grid = FGrid;
-    const size_t width = FMapWidth;
-    const auto blocked = [grid, width](int64_t cx, int64_t cy) {
-      return grid[(size_t(cy) * width + size_t(cx)) * 2 + 1] != 0;
-    };
     float t;
-    if (motion::FirstBlockedCell(P.x, P.y, N.x, N.y, s.x, s.y, FMapWidth, FMapHeight, blocked, t)) {
+    if (!(s.x == 0 && s.y == 0) && cells::FirstBlocked(FGrid, FMapWidth, FMapHeight, P.x, P.y, s.x, s.y, N.x, N.y, t)) {
       N = Along(P, s, t);
       e.Moving = 0;
       code = 2;

@@ -82,9 +82,7 @@ void TAniView::HoverPass() {
     TAniFigure* F = FigureOfEntry(e);
     if (!F || !F->Visible || !F->Enabled) continue;
     F->FHover = false;
-    if (!searching) continue;
-    const int64_t left = int64_t(e.ScreenX) + FScrollX, top = int64_t(e.ScreenY) + FScrollY;
-    if (p.X < left || p.X >= left + int64_t(F->Width) || p.Y < top || p.Y >= top + int64_t(F->Height)) continue;
+    if (!searching || !FigureUnder(e, *F, p.X, p.Y)) continue;
     if (F->AutoHighlight) {
       F->FHover = true;
       searching = false;

@@ -5,11 +5,13 @@
 #include <exception>
 
 #include "cli.h"
+#include "velscene/version.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velscene play SCENE [--ticks N] [--out DIR] [--trace FILE]\n"
+    "usage: velscene --version\n"
+    "       velscene play SCENE [--ticks N] [--out DIR] [--trace FILE]\n"
     "       velscene render SCENE --ticks N --out DIR [--trace FILE] [--no-frames] [--no-animation]\n"
     "\n"
     "play    opens a window and runs the scene; a click on the ground walks the key\n"
@@ -24,6 +26,10 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("velscene %s\n", VELSCENE_VERSION);
     return 0;
   }
   vel::TCommandLine cl;

@@ -8,6 +8,7 @@
 
 #include "cli.h"
 #include "velscene/platform/host/application.h"
+#include "velscene/platform/host/backend.h"
 #include "velscene/scene/scene_loader.h"
 #include "runner/scene_render.h"
 #include "runner/scene_runner.h"
@@ -50,9 +51,7 @@ std::string OpenWindowSystem() {
   if (wanted != nullptr && std::string(wanted) == "headless") return "VELSCENE_BACKEND=headless";
   if (std::string(Application().Backend().Name()) != "headless") return "";
   if (Application().SelectBackend("sdl2")) return "";
-  const char* display = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) return "no display";
+  if (!DisplayNamed()) return "no display";
   return "the SDL2 window backend is not available";
 }
 

@@ -1,6 +1,7 @@
 // The registry of backends by name, with the built-in registrations and the
 // "auto" choice by priority.
 #include <algorithm>
+#include <cstdlib>
 
 #include "velscene/platform/host/backend.h"
 
@@ -36,6 +37,14 @@ void EnsureBuiltins() {
 }
 
 }  // namespace
+
+bool DisplayNamed() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
 
 void RegisterBackend(const std::string& name, TBackendFactory factory, int autoPriority) {
   EnsureBuiltins();

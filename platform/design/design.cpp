@@ -148,10 +148,6 @@ const TPropertyEditorClass* FindPropertyEditorClass(const TClassInfo* componentC
   return best ? best->EditorClass : nullptr;
 }
 
-const TClassInfo* ClassInfoOf(const TComponent* component) {
-  return component ? FindClassInfo(component->ClassName()) : nullptr;
-}
-
 std::unique_ptr<TPropertyEditor> CreatePropertyEditor(TComponent* component, const TPropInfo* prop) {
   if (component == nullptr || prop == nullptr) return nullptr;
   std::unique_ptr<TPropertyEditor> editor;

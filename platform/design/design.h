@@ -118,8 +118,6 @@ const TPropertyEditorClass* FindPropertyEditorClass(const TClassInfo* componentC
 // A ready editor for the row (registered or generic); null for a null
 // component or property.
 std::unique_ptr<TPropertyEditor> CreatePropertyEditor(TComponent* component, const TPropInfo* prop);
-// The class info of a component (by its class name), or null.
-const TClassInfo* ClassInfoOf(const TComponent* component);
 
 // Removes palette classes and editor registrations that `classGoes` (for
 // classes) or `addressGoes` (for editor classes) selects. The module list

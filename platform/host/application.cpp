@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "velscene/platform/host/forms.h"
-#include "velscene/platform/typinfo/host_typinfo.h"
 #include "velscene/platform/host/timer.h"
 
 namespace vel {
@@ -37,12 +36,18 @@ TPoint GetCursorPos() { return Application().Backend().CursorPos(); }
 
 TApplication::TApplication() : backend_(StartupBackend()) {
   g_application = this;
-  RegisterHostClasses();
 }
 
 TApplication::~TApplication() {
   g_application = nullptr;
   for (TTimer* t : timers_) t->running_ = false;
+}
+
+void TApplication::MouseButtonChanged(TMouseButton button, bool down) {
+  if (down)
+    heldButtons_.Include(ButtonShift(button));
+  else
+    heldButtons_.Exclude(ButtonShift(button));
 }
 
 TForm* TApplication::Forms(int index) const {

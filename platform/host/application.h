@@ -43,6 +43,14 @@ class TApplication {
 
   uint64_t ClockMs() { return backend_->ClockMs(); }
 
+  // Mouse buttons held down. Backends report every press and release (also
+  // those that reach no form); forms add the held buttons to the shift state
+  // of the mouse events they dispatch.
+  TShiftState HeldButtons() const { return heldButtons_; }
+  void MouseButtonChanged(TMouseButton button, bool down);
+  // Forgets every held button (a modal box took the pointer).
+  void ReleaseMouseButtons() { heldButtons_ = TShiftState(); }
+
   int FormCount() const { return static_cast<int>(forms_.size()); }
   TForm* Forms(int index) const;
 
@@ -73,6 +81,7 @@ class TApplication {
   uint64_t timerSequence_ = 0;
   uint64_t firePass_ = 0;
   bool terminated_ = false;
+  TShiftState heldButtons_;
 };
 
 // The one application of the process (made on first use).

@@ -51,6 +51,10 @@ class THostBackend {
   virtual bool WaitEvents(int64_t timeoutMs) = 0;
 };
 
+// Whether the environment names a display (DISPLAY or WAYLAND_DISPLAY set and
+// not empty): the one test of whether a window system may be there.
+bool DisplayNamed();
+
 // Makes a backend, or returns null when it cannot start here (no display, ...).
 using TBackendFactory = std::unique_ptr<THostBackend> (*)();
 

@@ -10,17 +10,6 @@ namespace vel {
 
 namespace {
 
-
-bool IsIdentifier(const std::string& s) {
-  if (s.empty()) return false;
-  auto c0 = static_cast<unsigned char>(s[0]);
-  if (!(std::isalpha(c0) || c0 == '_')) return false;
-  return std::all_of(s.begin(), s.end(), [](char ch) {
-    auto c = static_cast<unsigned char>(ch);
-    return std::isalnum(c) || c == '_';
-  });
-}
-
 void EraseOne(std::vector<TComponent*>& list, TComponent* c) {
   auto it = std::find(list.begin(), list.end(), c);
   if (it != list.end()) list.erase(it);

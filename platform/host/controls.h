@@ -23,6 +23,11 @@ template <>
 struct TIsFlagEnum<TShiftStateFlag> : std::true_type {};
 using TShiftState = TFlags<TShiftStateFlag>;
 
+// The shift-state flag of a mouse button held down.
+constexpr TShiftStateFlag ButtonShift(TMouseButton button) {
+  return button == mbRight ? ssRight : button == mbMiddle ? ssMiddle : ssLeft;
+}
+
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 using TCursor = int32_t;

@@ -270,6 +270,7 @@ TControl* TForm::RouteTarget(int32_t x, int32_t y) const {
 }
 
 void TForm::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+  shift |= Application().HeldButtons();
   TControl* c = RouteTarget(x, y);
   if (c == nullptr) return;
   capture_ = c;
@@ -277,12 +278,14 @@ void TForm::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x,
 }
 
 void TForm::DispatchMouseMove(TShiftState shift, int32_t x, int32_t y) {
+  shift |= Application().HeldButtons();
   TControl* c = RouteTarget(x, y);
   if (c != nullptr)
     c->MouseMove(shift, SaturateInt32(int64_t{x} - c->left_), SaturateInt32(int64_t{y} - c->top_));
 }
 
 void TForm::DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+  shift |= Application().HeldButtons();
   TControl* c = capture_;
   if (c == nullptr) {
     c = ControlAtPos(x, y);

@@ -33,6 +33,20 @@ Tables& T() {
   return *t;
 }
 
+// A slot of a handle table: the last freed one, else a new one; 0 when the
+// table is full.
+template <class Slot>
+uint32_t TakeSlot(std::vector<Slot>& slots, std::vector<uint32_t>& freed) {
+  if (!freed.empty()) {
+    const uint32_t index = freed.back();
+    freed.pop_back();
+    return index;
+  }
+  if (slots.size() >= kMaxSlots) return 0;
+  slots.emplace_back();
+  return uint32_t(slots.size() - 1);
+}
+
 uint32_t MakeHandle(uint32_t index, uint16_t generation) {
   return (uint32_t(generation & 0xFFF) << kIndexBits) | index;
 }
@@ -48,15 +62,8 @@ ObjSlot* SlotOf(HGDIOBJ h) {
 
 HGDIOBJ NewObject(Kind kind) {
   Tables& t = T();
-  uint32_t index;
-  if (!t.freeObjs.empty()) {
-    index = t.freeObjs.back();
-    t.freeObjs.pop_back();
-  } else {
-    if (t.objs.size() >= kMaxSlots) return {};
-    index = uint32_t(t.objs.size());
-    t.objs.emplace_back();
-  }
+  const uint32_t index = TakeSlot(t.objs, t.freeObjs);
+  if (index == 0) return {};
   ObjSlot& s = t.objs[index];
   s.kind = kind;
   s.stock = false;
@@ -145,15 +152,8 @@ void MakeStock() {
 HDC NewDc(bool display) {
   MakeStock();
   Tables& t = T();
-  uint32_t index;
-  if (!t.freeDcs.empty()) {
-    index = t.freeDcs.back();
-    t.freeDcs.pop_back();
-  } else {
-    if (t.dcs.size() >= kMaxSlots) return {};
-    index = uint32_t(t.dcs.size());
-    t.dcs.emplace_back();
-  }
+  const uint32_t index = TakeSlot(t.dcs, t.freeDcs);
+  if (index == 0) return {};
   DcSlot& s = t.dcs[index];
   s.used = true;
   s.dc = DcObj{};

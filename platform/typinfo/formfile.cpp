@@ -11,8 +11,8 @@
 
 #include "velscene/platform/host/classes.h"
 #include "velscene/platform/host/controls.h"
-#include "velscene/platform/design/design.h"
 #include "velscene/platform/host/forms.h"
+#include "velscene/platform/typinfo/prop_json.h"
 #include "velscene/platform/typinfo/prop_text.h"
 #include "velscene/platform/base/text.h"
 
@@ -152,43 +152,11 @@ class TPlanner {
   }
 
   TPropValue Value(const std::string& label, const TPropInfo* prop, const json& j) const {
-    auto expected = [&](const std::string& what) { Expected(label, prop, what, j); };
-    switch (prop->Kind) {
-      case tkInteger:
-      case tkCardinal:
-        if (j.is_number_unsigned() && j.get<uint64_t>() > static_cast<uint64_t>(INT64_MAX))
-          Fail(label, prop->Name, "value " + Shown(j) + " is out of range");
-        if (!j.is_number_integer()) expected(prop->Kind == tkCardinal ? "an unsigned integer" : "an integer");
-        return j.get<int64_t>();
-      case tkSingle:
-        if (!j.is_number()) expected("a number");
-        return j.get<double>();
-      case tkBoolean:
-        if (!j.is_boolean()) expected("true or false");
-        return j.get<bool>();
-      case tkColor: {
-        if (j.is_number_integer() && !(j.is_number_unsigned() && j.get<uint64_t>() > INT64_MAX))
-          return j.get<int64_t>();
-        TColor c = 0;
-        if (j.is_string() && IdentToColor(j.get<std::string>(), c)) return int64_t{c};
-        Expected(label, prop, "a colour (a number or a cl name)", j);
-      }
-      case tkEnum: {
-        if (!j.is_string()) expected("a name of " + prop->TypeName);
-        const int64_t i = EnumIndexOf(prop->EnumNames, j.get<std::string>());
-        if (i < 0) Fail(label, prop->Name, Shown(j) + " is not a value of " + prop->TypeName);
-        return i;
-      }
-      case tkString:
-        if (!j.is_string()) expected("a string");
-        return j.get<std::string>();
-      case tkMethod:
-        if (!j.is_string()) expected("a handler name");
-        return j.get<std::string>();
-      case tkClass:
-        break;
-    }
-    Fail(label, prop->Name, "is not stored in form files");
+    if (prop->Kind == tkClass) Fail(label, prop->Name, "is not stored in form files");
+    std::string problem;
+    const auto got = [](const json& v) { return "got " + std::string(v.type_name()) + " " + Shown(v); };
+    if (std::optional<TPropValue> v = PropValueFromJson(*prop, j, got, problem)) return *v;
+    Fail(label, prop->Name, problem);
   }
 
   std::vector<TAssign> Properties(const std::string& label, const TClassInfo* info,

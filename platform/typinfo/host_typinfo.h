@@ -13,7 +13,7 @@ const TClassInfo* RegisterGraphicControlClass();  // the same 8
 const TClassInfo* RegisterTimerClass();           // + Enabled, Interval, OnTimer
 // + Left, Top, Caption, ClientHeight, ClientWidth, Color, ShowHint, OnClose
 const TClassInfo* RegisterFormClass();
-// All of the above; the application calls it when it starts.
+// All of the above; the class registry calls it on its first use.
 void RegisterHostClasses();
 
 // Control properties that TControl keeps unpublished, for descendants that

@@ -1,7 +1,10 @@
 // Published-property metadata: the class registry, property lists with
 // inheritance, safe get/set, stored rules and value conversions.
 #include "velscene/platform/typinfo/typinfo.h"
+
 #include "velscene/platform/base/text.h"
+#include "velscene/platform/host/classes.h"
+#include "velscene/platform/typinfo/host_typinfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,8 +15,15 @@ namespace vel {
 namespace {
 
 
+// The registry knows the host's own classes from its first use on, so that
+// every class registered later finds its ancestors.
 std::vector<std::unique_ptr<TClassInfo>>& Registry() {
   static std::vector<std::unique_ptr<TClassInfo>> registry;
+  static bool hostClasses = false;
+  if (!hostClasses) {
+    hostClasses = true;
+    RegisterHostClasses();
+  }
   return registry;
 }
 
@@ -65,6 +75,10 @@ const TClassInfo* FindClassInfo(std::string_view className) {
     if (SameText(info->ClassName, className)) return info.get();
   }
   return nullptr;
+}
+
+const TClassInfo* ClassInfoOf(const TComponent* component) {
+  return component ? FindClassInfo(component->ClassName()) : nullptr;
 }
 
 std::vector<const TClassInfo*> RegisteredClasses() {

@@ -101,6 +101,8 @@ const TClassInfo* RegisterClassInfo(TClassInfo info);
 // returns how many went. (The host calls it when a package is unloaded.)
 size_t UnregisterClassInfos(const std::function<bool(const TClassInfo*)>& match);
 const TClassInfo* FindClassInfo(std::string_view className);
+// The class info of a component (by its class name), or null.
+const TClassInfo* ClassInfoOf(const TComponent* component);
 std::vector<const TClassInfo*> RegisteredClasses();
 bool InheritsFrom(const TClassInfo* info, const TClassInfo* ancestor);
 

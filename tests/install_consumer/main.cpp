@@ -1,12 +1,16 @@
 // An application built against the installed library: binds a map, draws a
-// frame and finds a path over the view's map.
+// frame, finds a path over the view's map and reads a scene file.
 #include <cstdio>
-#include "velscene/platform/host/forms.h"
-#include "velscene/platform/host/application.h"
-#include "velscene/view.h"
-#include "velscene/map.h"
-#include "velscene/path/path_finder.h"
-int main() {
+
+#include <velscene/map.h>
+#include <velscene/path/path_finder.h>
+#include <velscene/platform/host/application.h>
+#include <velscene/platform/host/forms.h>
+#include <velscene/scene/scene_loader.h>
+#include <velscene/version.h>
+#include <velscene/view.h>
+
+int main(int argc, char** argv) {
   vel::Application().SelectBackend("headless");
   vel::TForm form(nullptr);
   auto* view = new vel::TAniView(&form);
@@ -15,9 +19,10 @@ int main() {
   vel::TAniMap map(&form);
   view->SetMap(&map);
   view->DrawFrame();
-  std::printf("origin %d %d\n", view->OriginX(), view->OriginY());
+  std::printf("version %s origin %d %d", VELSCENE_VERSION, view->OriginX(), view->OriginY());
   vel::TPathFinder finder;
   const vel::TPathStatus status = finder.Find(vel::PathGridOf(*view), {0, 0}, {9, 9});
-  std::printf("path %d, %zu waypoints\n", int(status), finder.Waypoints().size());
-  return status == vel::TPathStatus::Found ? 0 : 1;
+  std::printf(" path %d waypoints %zu", int(status), finder.Waypoints().size());
+  if (argc > 1) std::printf(" figures %zu", vel::LoadSceneFile(argv[1]).Figures.size());
+  std::printf("\n");
 }

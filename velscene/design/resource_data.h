@@ -9,6 +9,7 @@
 #include "velscene/platform/design/modules.h"
 #include "velscene/platform/design/version_info.h"
 #include "velscene/design/icons.h"
+#include "velscene/version.h"
 
 #ifndef VELPACK1_BUILD_TYPE
 #define VELPACK1_BUILD_TYPE "unknown"
@@ -48,22 +49,23 @@ constexpr char kPackageOptions[] =
     "BuildType=" VELPACK1_BUILD_TYPE "\n"
     "Compiler=" VELPACK1_COMPILER "\n";
 
-// Version 1.0.0.0, then the "key\0value\0" pairs (the literal's own NUL ends
-// the last value).
+// The project's version with a fourth part 0, then the "key\0value\0" pairs
+// (the literal's own NUL ends the last value).
 constexpr char kVersionStrings[] =
     "CompanyName\0Velmark Tools\0"
     "FileDescription\0Velscene design-time package\0"
-    "FileVersion\0" "1.0.0.0\0"
+    "FileVersion\0" VELSCENE_VERSION ".0\0"
     "InternalName\0velpack1\0"
-    "LegalCopyright\0Copyright (c) 2026 Velmark Tools. All rights reserved.\0"
+    "LegalCopyright\0Copyright (c) 2026 Velmark Tools. MIT License.\0"
     "OriginalFilename\0libvelpack1.so\0"
     "ProductName\0Velscene\0"
-    "ProductVersion\0" "1.0.0.0";
+    "ProductVersion\0" VELSCENE_VERSION ".0";
 
 constexpr std::array<unsigned char, kVersionHeaderSize + sizeof kVersionStrings> MakeVersion() {
   std::array<unsigned char, kVersionHeaderSize + sizeof kVersionStrings> v{};
   for (int i = 0; i < 4; ++i) v[static_cast<size_t>(i)] = static_cast<unsigned char>(kVersionSignature >> (8 * i));
-  constexpr uint16_t kVersion[8] = {1, 0, 0, 0, 1, 0, 0, 0};  // file, then product
+  constexpr uint16_t kVersion[8] = {VELSCENE_VERSION_MAJOR, VELSCENE_VERSION_MINOR, VELSCENE_VERSION_PATCH, 0,
+                                    VELSCENE_VERSION_MAJOR, VELSCENE_VERSION_MINOR, VELSCENE_VERSION_PATCH, 0};
   for (size_t i = 0; i < 8; ++i) {
     v[4 + 2 * i] = static_cast<unsigned char>(kVersion[i] & 0xFF);
     v[5 + 2 * i] = static_cast<unsigned char>(kVersion[i] >> 8);

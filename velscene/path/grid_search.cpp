@@ -16,6 +16,7 @@ void GridSearch::Begin(const TPathGrid& Grid, std::span<const TPathCell> Blocked
   FHeight = Grid.Height;
   FExpanded = 0;
   FExtra.clear();
+  FWalkCellsMade = false;
   if (!FCells || FWidth == 0 || FHeight == 0) {
     FWidth = FHeight = 0;
     return;
@@ -152,6 +153,18 @@ GridSearch::TOutcome GridSearch::Run(uint32_t StartX, uint32_t StartY, uint32_t 
   }
   FExpanded += expanded;
   return TOutcome::Exhausted;
+}
+
+const uint8_t* GridSearch::WalkCells() {
+  if (FExtra.empty()) return FCells;
+  if (!FWalkCellsMade) {
+    const size_t bytes = size_t(FWidth) * FHeight * 2;
+    if (FWalkCells.size() < bytes) FWalkCells.resize(bytes);
+    std::memcpy(FWalkCells.data(), FCells, bytes);
+    for (const TPathCell& c : FExtra) FWalkCells[(size_t(c.Y) * FWidth + size_t(c.X)) * 2 + 1] = 1;
+    FWalkCellsMade = true;
+  }
+  return FWalkCells.data();
 }
 
 // Back from the end along the steps that reached each cell; the bound only

@@ -6,7 +6,8 @@
 
 #include <cmath>
 
-#include "velscene/internal/motion_rules.h"
+#include "velscene/internal/view_cell_walk.h"
+#include "velscene/internal/view_target_step.h"
 #include "velscene/internal/numeric.h"
 
 namespace vel::path {
@@ -87,8 +88,7 @@ class Smoother {
     if ((cx != LegX || cy != LegY) && Blocked(cx, cy)) return false;
     const float sx = static_cast<float>(double(bx) - ax), sy = static_cast<float>(double(by) - ay);
     float t;
-    return !motion::FirstBlockedCell(ax, ay, bx, by, sx, sy, FGrid.Width(), FGrid.Height(),
-                                     [this](int64_t x, int64_t y) { return Blocked(x, y); }, t);
+    return !cells::FirstBlocked(FGrid.WalkCells(), FGrid.Width(), FGrid.Height(), ax, ay, sx, sy, bx, by, t);
   }
 
   bool InSight(size_t A, size_t B) const {
@@ -117,18 +117,17 @@ class Smoother {
     if (!FReplay || FPoints[A].X == FPoints[B].X || FPoints[A].Y == FPoints[B].Y) return true;
     motion::Vec P{FPoints[A].X, FPoints[A].Y, 0.0f};
     const motion::Vec T{FPoints[B].X, FPoints[B].Y, 0.0f};
-    const auto blocked = [this](int64_t x, int64_t y) { return Blocked(x, y); };
+    const uint8_t* cells = FGrid.WalkCells();
     while (FReplaySteps > 0) {
       --FReplaySteps;
-      motion::Vec N;
-      const motion::TStep step = motion::StepToward(P, T, FSpeed, N);
-      if (step == motion::TStep::Stuck) return false;
+      const motion::TargetStep step = motion::StepToward(P, T, FSpeed);
+      const motion::Vec N = step.N;
+      if (!std::isfinite(N.x) || !std::isfinite(N.y)) return false;
       const motion::Vec s = motion::Diff(N, P);
+      if (s.x == 0 && s.y == 0) return step.arrives;  // arrived, or too slow to move at all here
       float t;
-      if (motion::FirstBlockedCell(P.x, P.y, N.x, N.y, s.x, s.y, FGrid.Width(), FGrid.Height(), blocked, t))
-        return false;
-      if (step == motion::TStep::Arrive) return true;
-      if (N.x == P.x && N.y == P.y) return false;  // too slow to move at all here
+      if (cells::FirstBlocked(cells, FGrid.Width(), FGrid.Height(), P.x, P.y, s.x, s.y, N.x, N.y, t)) return false;
+      if (step.arrives) return true;
       P = N;
     }
     return false;

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "velscene/platform/base/text.h"
 #include "velscene/platform/typinfo/host_typinfo.h"
+#include "velscene/platform/typinfo/prop_json.h"
 #include "velscene/figure.h"
 #include "velscene/scene/internal/scene_load_parts.h"
 
@@ -20,48 +22,18 @@ bool IsReserved(const std::string& key) {
   return false;
 }
 
-bool IsIdentifier(const std::string& s) {
-  if (s.empty() || s.size() > 63) return false;
-  if (!std::isalpha(uint8_t(s[0])) && s[0] != '_') return false;
-  return std::all_of(s.begin(), s.end(), [](char c) { return std::isalnum(uint8_t(c)) || c == '_'; });
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(uint8_t(x)) == std::tolower(uint8_t(y));
-         });
-}
-
 ScenePropDesc ReadProp(const SceneNode& n, const std::string& key, const TClassInfo* cls, TAniFigure& scratch) {
   const TPropInfo* info = FindPropInfo(cls, key);
   if (!info) n.Fail("unknown key \"" + key + "\" (not a published property of TAniFigure)");
-  if (SameName(info->Name, "Name")) n.Fail("the figure's name is given as \"name\"");
-  ScenePropDesc prop{info, int64_t{0}};
-  switch (info->Kind) {
-    case tkSingle:
-      prop.Value = double(n.Float());
-      break;
-    case tkBoolean:
-      prop.Value = n.Bool();
-      break;
-    case tkInteger:
-      prop.Value = n.Int(INT32_MIN, INT32_MAX);
-      break;
-    case tkCardinal:
-      prop.Value = n.Int(0, UINT32_MAX);
-      break;
-    case tkColor:
-      prop.Value = int64_t{ReadSceneColor(n)};
-      break;
-    case tkEnum:
-    case tkString:
-      prop.Value = n.String();
-      break;
-    default:
-      n.Fail("\"" + info->Name + "\" cannot be set from a scene file");
-  }
-  if (!SetPropValue(&scratch, info, prop.Value)) n.Fail("value not accepted for \"" + info->Name + "\"");
-  return prop;
+  if (SameText(info->Name, "Name")) n.Fail("the figure's name is given as \"name\"");
+  if (info->Kind == tkMethod || info->Kind == tkClass)
+    n.Fail("\"" + info->Name + "\" cannot be set from a scene file");
+  std::string problem;
+  const auto found = [](const SceneJson& v) { return "found " + DescribeJson(v); };
+  const std::optional<TPropValue> value = PropValueFromJson(*info, n.Value(), found, problem);
+  if (!value) n.Fail(problem);
+  if (!SetPropValue(&scratch, info, *value)) n.Fail("value not accepted for \"" + info->Name + "\"");
+  return ScenePropDesc{info, *value};
 }
 
 // A copy of one w x h cell of a sprite sheet.
@@ -199,10 +171,10 @@ std::vector<SceneFigureDesc> ReadSceneFigures(const SceneNode& list, SceneImages
     SceneFigureDesc f;
     const SceneNode name = n.Field("name");
     f.Name = name.String();
-    if (!IsIdentifier(f.Name))
+    if (!IsIdentifier(f.Name) || f.Name.size() > 63)
       name.Fail("a figure name is a letter or '_' followed by letters, digits or '_' (at most 63)");
     for (const SceneFigureDesc& other : figures)
-      if (SameName(other.Name, f.Name)) name.Fail("the name \"" + f.Name + "\" is already used");
+      if (SameText(other.Name, f.Name)) name.Fail("the name \"" + f.Name + "\" is already used");
     for (auto it = n.Value().begin(); it != n.Value().end(); ++it)
       if (!IsReserved(it.key())) f.Props.push_back(ReadProp(n.Field(it.key().c_str()), it.key(), cls, scratch));
     if (auto frames = n.Optional("frames")) f.Frames = ReadFrames(*frames, images);

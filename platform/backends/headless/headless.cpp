@@ -15,17 +15,6 @@ namespace {
 
 std::unique_ptr<THostBackend> MakeHeadless() { return std::make_unique<THeadlessBackend>(); }
 
-TShiftStateFlag ButtonFlag(TMouseButton button) {
-  switch (button) {
-    case mbRight:
-      return ssRight;
-    case mbMiddle:
-      return ssMiddle;
-    default:
-      return ssLeft;
-  }
-}
-
 }  // namespace
 
 void RegisterHeadlessBackend() { RegisterBackend("headless", &MakeHeadless, 0); }
@@ -59,22 +48,22 @@ void THeadlessBackend::MouseDown(TForm* form, TMouseButton button, TShiftState s
                                  int32_t y) {
   if (form == nullptr || !form->Visible()) return;
   cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
-  held_.Include(ButtonFlag(button));
-  form->DispatchMouseDown(button, shift | held_, x, y);
+  Application().MouseButtonChanged(button, true);
+  form->DispatchMouseDown(button, shift, x, y);
 }
 
 void THeadlessBackend::MouseUp(TForm* form, TMouseButton button, TShiftState shift, int32_t x,
                                int32_t y) {
   if (form == nullptr || !form->Visible()) return;
   cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
-  held_.Exclude(ButtonFlag(button));
-  form->DispatchMouseUp(button, shift | held_, x, y);
+  Application().MouseButtonChanged(button, false);
+  form->DispatchMouseUp(button, shift, x, y);
 }
 
 void THeadlessBackend::MouseMove(TForm* form, TShiftState shift, int32_t x, int32_t y) {
   if (form == nullptr || !form->Visible()) return;
   cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
-  form->DispatchMouseMove(shift | held_, x, y);
+  form->DispatchMouseMove(shift, x, y);
 }
 
 COLORREF THeadlessBackend::Pixel(TForm* form, int32_t x, int32_t y) const {

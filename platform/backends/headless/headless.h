@@ -34,7 +34,8 @@ class THeadlessBackend : public THostBackend {
   void SetCursorPos(TPoint p) { cursor_ = p; }
 
   // Synthetic input on a showing form, in client pixels: moves the cursor
-  // there, keeps the held buttons in the shift state and dispatches through
+  // there, reports presses and releases to the application (which adds the
+  // held buttons to the shift state) and dispatches through
   // the form. Hidden forms get no input.
   void MouseDown(TForm* form, TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   void MouseUp(TForm* form, TMouseButton button, TShiftState shift, int32_t x, int32_t y);
@@ -69,7 +70,6 @@ class THeadlessBackend : public THostBackend {
  private:
   uint64_t clock_ = 0;
   TPoint cursor_;
-  TShiftState held_;
   uint64_t presents_ = 0;
   std::vector<TMessageBoxRecord> boxes_;
 };

@@ -88,7 +88,6 @@ class TSdl2Backend : public THostBackend {
   void HandleMouseEvent(const SDL_Event& event);
 
   std::vector<TWindow> windows_;
-  TShiftState held_;       // mouse buttons down, from the button events
   TShiftState mods_;       // Shift, Ctrl and Alt, from the key events
   bool syncing_ = false;   // the form is being told what the window did
   int wakeTimer_ = 0;      // SDL_TimerID of the armed wake-up, 0 when none

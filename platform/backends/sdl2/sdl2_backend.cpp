@@ -47,14 +47,6 @@ bool ShowsWindows(const char* driver) {
   return asked != nullptr && std::strstr(asked, driver) != nullptr;
 }
 
-bool DisplayNamed() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = SDL_getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
-}
-
 std::unique_ptr<THostBackend> MakeSdl2() { return TSdl2Backend::Create(); }
 
 TShiftState ModifierState(Uint16 mods) {
@@ -62,14 +54,6 @@ TShiftState ModifierState(Uint16 mods) {
   if (mods & KMOD_SHIFT) s.Include(ssShift);
   if (mods & KMOD_CTRL) s.Include(ssCtrl);
   if (mods & KMOD_ALT) s.Include(ssAlt);
-  return s;
-}
-
-TShiftState ButtonState(Uint32 mask) {
-  TShiftState s;
-  if (mask & SDL_BUTTON_LMASK) s.Include(ssLeft);
-  if (mask & SDL_BUTTON_RMASK) s.Include(ssRight);
-  if (mask & SDL_BUTTON_MMASK) s.Include(ssMiddle);
   return s;
 }
 
@@ -98,6 +82,10 @@ std::unique_ptr<TSdl2Backend> TSdl2Backend::Create() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // The click that activates a window reaches its form too.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Without a display named there is nothing to show windows on, unless a
+  // driver is asked for by name; SDL is not even probed then, so a start
+  // without a display prints nothing.
+  if (!DisplayNamed() && SDL_GetHint(SDL_HINT_VIDEODRIVER) == nullptr) return nullptr;
   for (int attempt = 1;; ++attempt) {
     if (SDL_InitSubSystem(kSubsystems) == 0) {
       if (ShowsWindows(SDL_GetCurrentVideoDriver())) break;
@@ -230,36 +218,28 @@ void TSdl2Backend::HandleMouseEvent(const SDL_Event& event) {
   if (event.type == SDL_MOUSEMOTION) {
     TWindow* w = FindById(event.motion.windowID);
     if (w == nullptr || !w->form->Visible()) return;
-    w->form->DispatchMouseMove(mods_ | ButtonState(event.motion.state), event.motion.x,
-                               event.motion.y);
+    w->form->DispatchMouseMove(mods_, event.motion.x, event.motion.y);
     return;
   }
   TMouseButton button;
-  TShiftStateFlag flag;
   switch (event.button.button) {
     case SDL_BUTTON_LEFT:
       button = mbLeft;
-      flag = ssLeft;
       break;
     case SDL_BUTTON_RIGHT:
       button = mbRight;
-      flag = ssRight;
       break;
     case SDL_BUTTON_MIDDLE:
       button = mbMiddle;
-      flag = ssMiddle;
       break;
     default:
       return;  // extra buttons mean nothing to the host
   }
   // The held buttons follow the events even where no form takes them.
-  if (event.type == SDL_MOUSEBUTTONDOWN)
-    held_.Include(flag);
-  else
-    held_.Exclude(flag);
+  Application().MouseButtonChanged(button, event.type == SDL_MOUSEBUTTONDOWN);
   TWindow* w = FindById(event.button.windowID);
   if (w == nullptr || !w->form->Visible()) return;
-  TShiftState shift = mods_ | held_;
+  TShiftState shift = mods_;
   if (event.type == SDL_MOUSEBUTTONDOWN) {
     if (event.button.clicks == 2) shift.Include(ssDouble);
     w->form->DispatchMouseDown(button, shift, event.button.x, event.button.y);

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "velscene/platform/backends/sdl2/sdl2.h"
+#include "velscene/platform/host/application.h"
 #include "velscene/platform/backends/sdl2/internal/sdl2_message_box.h"
 
 namespace vel {
@@ -42,7 +43,7 @@ int TSdl2Backend::MessageBox(TForm* owner, const std::string& text, const std::s
   if (SDL_ShowMessageBox(&box, &answer) != 0) return layout.DismissId;
   // The box took the pointer: a release it swallowed must not leave a button
   // held.
-  held_ = TShiftState();
+  Application().ReleaseMouseButtons();
   return answer < 0 ? layout.DismissId : answer;
 }
 

@@ -61,6 +61,11 @@ class GridSearch {
   void PathTo(uint32_t X, uint32_t Y, std::vector<TPathCell>& Out) const;
   uint64_t Expanded() const { return FExpanded; }
 
+  // The grid's cells for the motion step's cell walk: the grid itself, or,
+  // with extra blocked cells, a copy with those blocked too (made once per
+  // Begin, in memory kept between searches).
+  const uint8_t* WalkCells();
+
  private:
   // State byte: kBlocked for the border, blocked and extra blocked cells;
   // kOpen or kClosed once reached, with the step in the low bits.
@@ -85,6 +90,8 @@ class GridSearch {
   std::vector<uint32_t> FRowGen;  // FGen for the rows built for this search
   uint32_t FGen = 0;
   std::vector<TPathCell> FExtra;  // extra blocked cells inside, by row then column
+  std::vector<uint8_t> FWalkCells;
+  bool FWalkCellsMade = false;
   std::vector<Open> FOpen[kBuckets];
   uint64_t FExpanded = 0;
 };
