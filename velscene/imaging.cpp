@@ -4,15 +4,20 @@
 
 #include <algorithm>
 
-#include "velscene/platform/raster/premultiply.h"
-
 namespace vel {
 
 namespace {
 
+// round(C x A / 255) for each channel of a straight-alpha word; the alpha stays.
+uint32_t Premultiply(uint32_t p) {
+  const uint32_t a = p >> 24;
+  auto ch = [a](uint32_t c) { return (c * a * 2 + 255) / 510; };
+  return (a << 24) | (ch((p >> 16) & 0xFF) << 16) | (ch((p >> 8) & 0xFF) << 8) | ch(p & 0xFF);
+}
+
 // The source word as premultiplied 0xAARRGGBB.
 uint32_t PremultipliedWord(uint32_t p, BitmapAlpha alpha) {
-  return alpha == BitmapAlpha::Defined ? PremultiplyPixel(p) : p;
+  return alpha == BitmapAlpha::Defined ? Premultiply(p) : p;
 }
 
 }  // namespace

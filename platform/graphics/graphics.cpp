@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "velscene/platform/graphics/image_files.h"
-#include "velscene/platform/raster/premultiply.h"
 
 namespace vel {
 
@@ -18,6 +17,21 @@ BitmapAlpha RasterAlpha(TAlphaFormat f) {
 }
 TAlphaFormat FormatOf(BitmapAlpha a) {
   return a == BitmapAlpha::Defined ? afDefined : a == BitmapAlpha::Premultiplied ? afPremultiplied : afIgnored;
+}
+
+// round(C x A / 255) per channel of a straight-alpha word.
+uint32_t Premultiply(uint32_t p) {
+  const uint32_t a = p >> 24;
+  auto ch = [a](uint32_t c) { return (c * a * 2 + 255) / 510; };
+  return (a << 24) | (ch((p >> 16) & 0xFF) << 16) | (ch((p >> 8) & 0xFF) << 8) | ch(p & 0xFF);
+}
+
+// round(C x 255 / A) per channel (halves up, at most 255); 0 where A is 0.
+uint32_t Unpremultiply(uint32_t p) {
+  const uint32_t a = p >> 24;
+  if (a == 0) return 0;
+  auto ch = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 510 + a) / (2 * a)); };
+  return (a << 24) | (ch((p >> 16) & 0xFF) << 16) | (ch((p >> 8) & 0xFF) << 8) | ch(p & 0xFF);
 }
 
 // Fixed system colour table (COLORREF), indexed by the low byte of a system colour.
@@ -257,7 +271,7 @@ void TBitmap::SetAlphaFormat(TAlphaFormat format) {
   if (multiply || divide) {
     const PixelView v = LockPixels(handle_);
     const size_t n = size_t(v.width) * size_t(v.height);
-    for (size_t i = 0; i < n; ++i) v.pixels[i] = multiply ? PremultiplyPixel(v.pixels[i]) : UnpremultiplyPixel(v.pixels[i]);
+    for (size_t i = 0; i < n; ++i) v.pixels[i] = multiply ? Premultiply(v.pixels[i]) : Unpremultiply(v.pixels[i]);
     TouchBitmap(handle_);
   }
   SetBitmapAlpha(handle_, RasterAlpha(format));
@@ -289,7 +303,7 @@ void TBitmap::SaveToFile(const std::string& path) const {
   }
   std::vector<uint32_t> straight(v.pixels, v.pixels + size_t(v.width) * size_t(v.height));
   if (format == afPremultiplied)
-    for (uint32_t& p : straight) p = UnpremultiplyPixel(p);
+    for (uint32_t& p : straight) p = Unpremultiply(p);
   SaveImageFile(path, straight.data(), v.width, v.height, true);
 }
 
