@@ -102,7 +102,7 @@ BENCHMARK(BM_Frame50)->Unit(benchmark::kMillisecond);
 
 std::unique_ptr<FrameScene> g_embedded;
 void BM_Frame1024(benchmark::State& state) {
-  if (!g_embedded) g_embedded = std::make_unique<FrameScene>(1024, 488);
+  if (!g_embedded) g_embedded = std::make_unique<FrameScene>(false, 1024, 488);
   g_embedded->Rest();
   for (int k = 0; k < 4; ++k) g_embedded->view->DrawFrame();  // chunks cached
   for (auto _ : state) g_embedded->view->DrawFrame();
@@ -112,7 +112,7 @@ BENCHMARK(BM_Frame1024)->Unit(benchmark::kMillisecond);
 // The first frame after the camera jumps to a place never shown before:
 // every chunk it shows is rendered.
 void BM_FrameAfterJump(benchmark::State& state) {
-  if (!g_embedded) g_embedded = std::make_unique<FrameScene>(1024, 488);
+  if (!g_embedded) g_embedded = std::make_unique<FrameScene>(false, 1024, 488);
   FrameScene& s = *g_embedded;
   TAniFigure* cam = new TAniFigure(s.form);
   cam->Visible = false;

@@ -9,6 +9,7 @@
 
 using namespace vel;
 using vel::testing::MapReference;
+using vel::testing::RandomSoftTile;
 using vel::testing::RandomTile;
 using vel::testing::ViewTest;
 
@@ -34,8 +35,8 @@ class BackgroundFrames : public ViewTest {
 
   // A map of random size and cells over a tile table of flat, wide, small
   // and tall tiles (some numbers without a bitmap), about one cell in
-  // `tallEvery` tall.
-  TAniMap* RandomMap(std::mt19937& rng, uint32_t w, uint32_t h, uint32_t tallEvery) {
+  // `tallEvery` tall; with `soft`, two flat and two tall tiles have alpha.
+  TAniMap* RandomMap(std::mt19937& rng, uint32_t w, uint32_t h, uint32_t tallEvery, bool soft = false) {
     static const int kSizes[][2] = {{48, 23}, {48, 23}, {40, 12}, {70, 20}, {1, 1},
                                     {48, 24}, {48, 64}, {90, 40}, {20, 100}};
     auto* map = new TAniMap(form);
@@ -43,7 +44,10 @@ class BackgroundFrames : public ViewTest {
     map->SetHeight(h);
     for (int t = 1; t <= 9; ++t) {
       TBitmap b;
-      RandomTile(rng, b, kSizes[t - 1][0], kSizes[t - 1][1]);
+      if (soft && (t == 2 || t == 4 || t == 7 || t == 9))
+        RandomSoftTile(rng, b, kSizes[t - 1][0], kSizes[t - 1][1]);
+      else
+        RandomTile(rng, b, kSizes[t - 1][0], kSizes[t - 1][1]);
       map->SetTile(t * 20, &b);
     }
     for (uint32_t y = 0; y < h; ++y)
@@ -109,6 +113,44 @@ TEST_F(BackgroundFrames, RandomMapsAtRandomCamerasEqualThePlainRenderer) {
       EXPECT_GT(view->SideTileCount(), 0) << round;
     }
     EXPECT_LE(view->BackgroundCacheUsed(), budgets[round % 3]);
+    delete map;
+  }
+}
+
+// Other cell widths, set before a binding or on a bound map (which binds it
+// again), with tiles that have alpha among the flat, tall and side tiles:
+// quarter widths that end in a half (50) round like the projection.
+TEST_F(BackgroundFrames, OtherCellWidthsAndAlphaTilesEqualThePlainRenderer) {
+  std::mt19937 rng(1602);
+  const int widths[] = {64, 50, 96, 48};
+  const uint64_t budgets[] = {kDefaultBackgroundCache, 3 * 256 * 128 * 4, 0};
+  for (int round = 0; round < 12; ++round) {
+    const int W = widths[round % 4];
+    Resize(60 + int(rng() % 400), 40 + int(rng() % 300));
+    view->SetBackgroundCache(budgets[round % 3]);
+    const uint32_t w = (round % 2 ? 36 : 1) + rng() % 40, h = (round % 2 ? 36 : 1) + rng() % 40;
+    TAniMap* map = RandomMap(rng, w, h, round % 2 ? 4 : 40, true);
+    if (round % 3 == 0) {
+      view->SetCellWidth(48);
+      view->SetMap(map);
+      view->SetCellWidth(W);
+    } else {
+      view->SetCellWidth(W);
+      view->SetMap(map);
+    }
+    ASSERT_EQ(view->CellWidth(), W);
+    const MapReference ref(*map, W);
+    ASSERT_EQ(view->BackgroundWidth(), ref.Width()) << W;
+    ASSERT_EQ(view->BackgroundHeight(), ref.Height()) << W;
+    for (int shot = 0; shot < 5; ++shot) {
+      const float gx = float(int(rng() % (w + 16)) - 8) + float(rng() % 64) / 64.0f;
+      const float gy = float(int(rng() % (h + 16)) - 8) + float(rng() % 64) / 64.0f;
+      Look(gx, gy);
+      ASSERT_EQ(Shown(), Expected(ref, false)) << "round " << round << " width " << W << " map " << w << " x " << h;
+    }
+    if (round % 2) {
+      EXPECT_GT(view->SideTileCount(), 0) << round;
+    }
     delete map;
   }
 }

@@ -31,11 +31,14 @@ using TExtMouseMoveEvent =
 
 // [SECTION] Entry and tile records
 // The view's image of one tile number: mask and image built at binding.
+// A tile whose bitmap has its alpha in use also gets Alpha, its premultiplied
+// image, which draws it instead of the mask/image pair.
 struct TTileImage {
   HBITMAP Mask{};
   HBITMAP Image{};
   int32_t Width = 0;
   int32_t Height = 0;
+  HBITMAP Alpha{};
 };
 
 // One display-list slot. Flags are stored as -1 (true) or 0 (false).
@@ -60,6 +63,11 @@ constexpr int32_t kMaxEntries = 255;
 constexpr int32_t kMaxTiles = 255;
 constexpr uint64_t kDefaultBackgroundCache = uint64_t(64) << 20;  // bytes
 
+// The grid cell is a CellWidth x CellWidth / 2 diamond; CellWidth is even.
+constexpr int32_t kDefaultCellWidth = 48;
+constexpr int32_t kMinCellWidth = 8;
+constexpr int32_t kMaxCellWidth = 1024;
+
 class TAniView : public TGraphicControl {
  public:
   // [SECTION] Component
@@ -77,6 +85,11 @@ class TAniView : public TGraphicControl {
   HPALETTE ReadPalette() const { return FPalette; }
   void WritePalette(HPALETTE Value);
   HPALETTE GetPalette() override { return FPalette; }
+  // Width of a grid cell in pixels (its height is half of it). Odd values and
+  // values outside 8..1024 are ignored. A change re-binds the bound map from
+  // the view's snapshot and re-places every placed figure.
+  int32_t CellWidth() const { return FCellWidth; }
+  void SetCellWidth(int32_t Value);
 
   TAbout* About = nullptr;  // design-time pseudo-property; never set
   TNotifyEvent OnBeforeUpdate;
@@ -150,6 +163,9 @@ class TAniView : public TGraphicControl {
   uint32_t MapWidth() const { return FMapWidth; }
   uint32_t MapHeight() const { return FMapHeight; }
   bool MapBound() const { return FGrid != nullptr; }
+  // The bound map's cell snapshot (MapWidth x MapHeight two-byte cells, row
+  // by row, as TAniMap stores them), or nullptr while no map is bound.
+  const uint8_t* MapCells() const { return FGrid; }
   // The whole background in one bitmap, built on first use after a binding
   // or a colour change and kept until the next: for tools and tests on maps
   // whose background fits the raster layer's bitmap limit (beyond it the
@@ -189,7 +205,10 @@ class TAniView : public TGraphicControl {
 
   // Map binding internals.
   void ReleaseMap();
+  void BindBackground();
   void BindTallTiles();
+  void TilePosition(uint32_t GX, uint32_t GY, int32_t Height, int32_t& X, int32_t& Y) const;
+  void DrawTile(HDC Target, int32_t X, int32_t Y, const TTileImage& T);
   void EnsureBackBrush();
 
   // Background internals.
@@ -252,11 +271,12 @@ class TAniView : public TGraphicControl {
   TTileImage FTileImages[kMaxTiles + 1];  // tile 0 unused
   Walk* FWalks = nullptr;  // innermost active walk
   bool FClearPending = false;  // the tick's clear is still to be made
+  int32_t FCellWidth = kDefaultCellWidth;
   // One blit of a frame, collected from the display list before the frame
   // is drawn band by band. A shadow keeps its ellipse's box in X, Y, W, H as
   // left, top, right, bottom.
   struct TDrawOp {
-    enum TKind : int32_t { Sprite, Shadow };
+    enum TKind : int32_t { Sprite, Shadow, Blend };  // Blend: Image drawn by AlphaBlt
     TKind Kind = Sprite;
     int32_t X = 0, Y = 0, W = 0, H = 0;
     HBITMAP Mask{}, Image{};

@@ -69,15 +69,15 @@ void TAniView::PaintBackgroundArea(HDC Dc, int64_t L, int64_t T, int64_t R, int6
   FillRect(Dc, &area, FBackBrush);
   if (!FGrid) return;
   const cells::TCellWindow w =
-      cells::CellsReaching(L, T, R, B, FOriginX, FOriginY, FTileMaxWidth, FTileMaxHeight);
+      cells::CellsReaching(L, T, R, B, FOriginX, FOriginY, FTileMaxWidth, FTileMaxHeight, FCellWidth);
   cells::ForEachCell(w, FMapWidth, FMapHeight, [&](int64_t gx, int64_t gy) {
     const uint8_t t = FGrid[(uint64_t(gy) * FMapWidth + uint64_t(gx)) * 2];
     if (t == 0) return;
     const TTileImage& ti = FTileImages[t];
-    if (!FTallInBackground && cells::IsTall(ti, gx, gy)) return;
-    const int64_t x = int64_t(cells::TileLeft(gx, gy, FOriginX)) + OffX;
-    const int64_t y = int64_t(cells::TileTop(gx, gy, FOriginY, ti.Height)) + OffY;
-    cells::DrawTile(Dc, FMemDC, ti, SaturateInt32(x), SaturateInt32(y));
+    if (!FTallInBackground && cells::IsTall(ti, gx, gy, FCellWidth)) return;
+    int32_t x, y;
+    TilePosition(uint32_t(gx), uint32_t(gy), ti.Height, x, y);
+    DrawTile(Dc, SaturateInt32(x + OffX), SaturateInt32(y + OffY), ti);
   });
   SelectObject(FMemDC, FMemDCBitmap);
 }

@@ -8,6 +8,7 @@
 
 #include "velscene/imaging.h"
 #include "velscene/map.h"
+#include "velscene/internal/cell_size.h"
 #include "velscene/internal/chunk_cache.h"
 #include "velscene/internal/numeric.h"
 #include "velscene/internal/side_list.h"
@@ -33,7 +34,6 @@ void TAniView::SetMap(TAniMap* Map) {
     FGrid = new (std::nothrow) uint8_t[cells * 2];
     if (FGrid) std::memcpy(FGrid, Map->Cells(), cells * 2);
   }
-  int32_t maxHeight = 23;
   FTileMaxWidth = 0;
   FTileMaxHeight = 0;
   for (int32_t t = 1; t <= kMaxTiles; ++t) {
@@ -42,32 +42,67 @@ void TAniView::SetMap(TAniMap* Map) {
       ti.Width = b->Width();
       ti.Height = b->Height();
       CreateMask(ti.Image, ti.Mask, b->Handle());
-      maxHeight = std::max(maxHeight, ti.Height);
+      ti.Alpha = CreateAlphaImage(b->Handle());
       FTileMaxWidth = std::max(FTileMaxWidth, ti.Width);
       FTileMaxHeight = std::max(FTileMaxHeight, ti.Height);
     } else {
       ti = TTileImage{};
     }
   }
-  FOriginX = cells::OriginX(FMapHeight);
-  FOriginY = cells::OriginY(maxHeight);
-  FBackgroundWidth = cells::BackgroundWidth(FMapWidth, FMapHeight);
-  FBackgroundHeight = cells::BackgroundHeight(FMapWidth, FMapHeight, FOriginY);
+  BindBackground();
+}
+
+// The part of a binding that follows the cell size, made from the snapshot:
+// the origin, the background's size, an empty chunk cache for it, and the
+// tall tiles (entries, then the side list). A flat tile is the cell's
+// diamond without its top row (CellWidth / 2 - 1 pixels high); the origin
+// leaves room for the tallest tile image and two cell widths above the map.
+void TAniView::BindBackground() {
+  const int32_t cellHeight = FCellWidth / 2;
+  const int32_t maxHeight = std::max(cellHeight - 1, FTileMaxHeight);
+  FOriginX = SaturateInt32((int64_t(FMapHeight) - 1) * cellHeight);
+  FOriginY = SaturateInt32(int64_t(maxHeight) + 2 * int64_t(FCellWidth));
+  const int64_t side = int64_t(FMapWidth) + FMapHeight;
+  FBackgroundWidth = side * cellHeight;
+  FBackgroundHeight = QuarterCells(side, FCellWidth) + FOriginY - (cellHeight - 1);
   FBackgroundBound = true;
   FTallInBackground = false;
   EnsureBackBrush();
   InvalidateBackground();
   ConfigureChunks();
+  delete FSide;
+  FSide = nullptr;
   BindTallTiles();
 }
 
-// Tall tiles away from row 0 and column 0, in cell order, take free slots as
-// entries appended at the near end; from the first one that finds none on,
-// they go to the side list (no slot frees up during a binding).
+// Top-left of a tile image of the given height in cell (GX, GY): its bottom
+// edge on the bottom corner of the cell's diamond.
+void TAniView::TilePosition(uint32_t GX, uint32_t GY, int32_t Height, int32_t& X, int32_t& Y) const {
+  X = SaturateInt32((int64_t(GX) - GY) * (FCellWidth / 2) + FOriginX);
+  Y = SaturateInt32(QuarterCells(int64_t(GX) + GY, FCellWidth) + FOriginY - Height);
+}
+
+// One tile at (X, Y) of the target: composited by its alpha where it has one,
+// else its mask AND-blitted and its image OR-blitted. Leaves a tile bitmap
+// selected in FMemDC.
+void TAniView::DrawTile(HDC Target, int32_t X, int32_t Y, const TTileImage& T) {
+  if (T.Alpha) {
+    SelectObject(FMemDC, T.Alpha);
+    AlphaBlt(Target, X, Y, T.Width, T.Height, FMemDC, 0, 0);
+    return;
+  }
+  if (!T.Mask || !T.Image) return;
+  MaskedBlt(Target, X, Y, T.Width, T.Height, FMemDC, T.Mask, T.Image);
+}
+
+// Tall tiles (from the cell's height, CellWidth / 2, up) away from row 0 and
+// column 0, in cell order, take free slots as entries appended at the near
+// end; from the first one that finds none on, they go to the side list (no
+// slot frees up during a binding).
 void TAniView::BindTallTiles() {
   if (!FGrid) return;
   bool tall[kMaxTiles + 1] = {};
-  for (int32_t t = 1; t <= kMaxTiles; ++t) tall[t] = FTileImages[t].Height >= cells::kTallHeight;
+  for (int32_t t = 1; t <= kMaxTiles; ++t) tall[t] = cells::IsTallTile(FTileImages[t], FCellWidth);
   for (uint32_t gy = 1; gy < FMapHeight; ++gy)
     for (uint32_t gx = 1; gx < FMapWidth; ++gx) {
       const uint64_t cell = uint64_t(gy) * FMapWidth + gx;
@@ -82,8 +117,7 @@ void TAniView::BindTallTiles() {
       TAniEntry& e = FEntries[s];
       e.Item = &ti;
       e.Depth = static_cast<float>(int64_t(gx) + gy);
-      e.ScreenX = cells::TileLeft(gx, gy, FOriginX);
-      e.ScreenY = cells::TileTop(gx, gy, FOriginY, ti.Height);
+      TilePosition(gx, gy, ti.Height, e.ScreenX, e.ScreenY);
       e.IsFigure = 0;
       e.Moving = 0;
       e.Free = 0;
@@ -105,8 +139,10 @@ void TAniView::ReleaseMap() {
     TTileImage& ti = FTileImages[t];
     if (ti.Image) DeleteObject(ti.Image);
     if (ti.Mask) DeleteObject(ti.Mask);
+    if (ti.Alpha) DeleteObject(ti.Alpha);
     ti.Image = HBITMAP{};
     ti.Mask = HBITMAP{};
+    ti.Alpha = HBITMAP{};
   }
 }
 

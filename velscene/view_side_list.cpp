@@ -30,7 +30,7 @@ void TAniView::BuildSideList(uint64_t FirstCell) {
   bool tall[kMaxTiles + 1] = {};
   for (int32_t t = 1; t <= kMaxTiles; ++t) {
     const TTileImage& ti = FTileImages[t];
-    tall[t] = ti.Height >= cells::kTallHeight;
+    tall[t] = cells::IsTallTile(ti, FCellWidth);
     if (!tall[t]) continue;
     side.MaxWidth = std::max(side.MaxWidth, ti.Width);
     side.MaxHeight = std::max(side.MaxHeight, ti.Height);
@@ -114,7 +114,7 @@ void TAniView::StartSideTiles() {
   int64_t l, t, r, b;
   if (!FBuffer || !cells::ShownArea(FBuffer->Canvas()->Handle(), l, t, r, b) || l >= r || t >= b) return;
   l -= FScrollX, r -= FScrollX, t -= FScrollY, b -= FScrollY;
-  const cells::TCellWindow w = cells::CellsReaching(l, t, r, b, FOriginX, FOriginY, side.MaxWidth, side.MaxHeight);
+  const cells::TCellWindow w = cells::CellsReaching(l, t, r, b, FOriginX, FOriginY, side.MaxWidth, side.MaxHeight, FCellWidth);
   c.Depth = std::max<int64_t>(w.V0, 0) - 1;
   c.DepthEnd = std::min<int64_t>(w.V1 + 1, side.DepthCount);
   c.U0 = w.U0;
@@ -136,9 +136,15 @@ void TAniView::CollectSideTiles(float Depth, bool After) {
       const uint32_t gx = side.Column[c.Index];
       const uint32_t gy = uint32_t(c.Depth - gx);
       const TTileImage& ti = FTileImages[FGrid[(uint64_t(gy) * FMapWidth + gx) * 2]];
-      const int64_t x = int64_t(cells::TileLeft(gx, gy, FOriginX)) + FScrollX;
-      const int64_t y = int64_t(cells::TileTop(gx, gy, FOriginY, ti.Height)) + FScrollY;
-      AddDrawOp(TDrawOp::Sprite, SaturateInt32(x), SaturateInt32(y), ti.Width, ti.Height, ti.Mask, ti.Image);
+      int32_t x, y;
+      TilePosition(gx, gy, ti.Height, x, y);
+      // Drawn as an entry of the tile would be: composited by its alpha
+      // where it has one.
+      if (ti.Alpha)
+        AddDrawOp(TDrawOp::Blend, int64_t(x) + FScrollX, int64_t(y) + FScrollY, ti.Width, ti.Height, HBITMAP{}, ti.Alpha);
+      else
+        AddDrawOp(TDrawOp::Sprite, int64_t(x) + FScrollX, int64_t(y) + FScrollY, ti.Width, ti.Height, ti.Mask,
+                  ti.Image);
     }
     SettleCursor(side);
   }

@@ -1,6 +1,6 @@
-// Internal to the view: the cell geometry of a bound map in one place (the
-// diamond's half sizes, where a tile stands, how big the background is, which
-// tiles are tall) and the drawing of one tile at a position.
+// Internal to the view: the cell geometry that finds tiles for an area of
+// the background (which tiles are tall, which cells can reach an area, the
+// cells of a window in storage order) and what a drawing context shows.
 #pragma once
 
 #include <algorithm>
@@ -11,57 +11,33 @@
 
 namespace vel::cells {
 
-// A cell is a 48 x 24 diamond: one step in X moves half a cell right and
-// down, one step in Y half a cell left and down.
-constexpr int64_t kHalfWidth = 24;
-constexpr int64_t kHalfHeight = 12;
-// Tiles this high or higher stand among the figures (away from row and
-// column 0); lower ones are flat.
-constexpr int32_t kTallHeight = 24;
-
-// The projection origin of a map: the grid's top corner and the room above
-// the first row for the tallest tile of the table.
-inline int32_t OriginX(uint32_t mapHeight) { return SaturateInt32((int64_t(mapHeight) - 1) * kHalfWidth); }
-inline int32_t OriginY(int32_t maxTileHeight) { return maxTileHeight + 96; }
-
-// The background's size: every cell's diamond and the origin's headroom.
-inline int64_t BackgroundWidth(uint32_t mapWidth, uint32_t mapHeight) {
-  return (int64_t(mapWidth) + mapHeight) * kHalfWidth;
-}
-inline int64_t BackgroundHeight(uint32_t mapWidth, uint32_t mapHeight, int32_t originY) {
-  return (int64_t(mapWidth) + mapHeight) * kHalfHeight + originY - 23;
-}
-
-// Top-left corner of a tile in cell (gx, gy), background pixels: the tile
-// stands with its bottom edge on the cell's bottom corner line.
-inline int32_t TileLeft(int64_t gx, int64_t gy, int32_t originX) {
-  return SaturateInt32((gx - gy) * kHalfWidth + originX);
-}
-inline int32_t TileTop(int64_t gx, int64_t gy, int32_t originY, int32_t tileHeight) {
-  return SaturateInt32((gx + gy) * kHalfHeight + originY - tileHeight);
-}
-
-// A tile drawn among the figures rather than into the background.
-inline bool IsTall(const TTileImage& t, int64_t gx, int64_t gy) {
-  return t.Height >= kTallHeight && gx >= 1 && gy >= 1;
+// A tile drawn among the figures rather than into the background: as high
+// as the cell (CellWidth / 2) or higher, away from row 0 and column 0.
+inline bool IsTallTile(const TTileImage& t, int32_t cellWidth) { return t.Height >= cellWidth / 2; }
+inline bool IsTall(const TTileImage& t, int64_t gx, int64_t gy, int32_t cellWidth) {
+  return IsTallTile(t, cellWidth) && gx >= 1 && gy >= 1;
 }
 
 inline int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 // The cells whose tiles (at most maxW x maxH pixels) can reach the area
 // [l, r) x [t, b) of the background, as inclusive ranges of u = gx - gy and
-// v = gx + gy: a tile's left edge lies in (l - maxW, r) and its bottom edge
-// in (t, b + maxH).
+// v = gx + gy: a tile's left edge, u x W / 2 + originX, lies in (l - maxW, r)
+// and its bottom edge in (t, b + maxH). The bottom edge is v x W / 4 rounded,
+// within half a pixel of the exact value, so the v range may hold a cell
+// more than needed at either end; callers clip.
 struct TCellWindow {
   int64_t U0 = 0, U1 = -1, V0 = 0, V1 = -1;
 };
 inline TCellWindow CellsReaching(int64_t l, int64_t t, int64_t r, int64_t b, int32_t originX, int32_t originY,
-                                 int32_t maxW, int32_t maxH) {
+                                 int32_t maxW, int32_t maxH, int32_t cellWidth) {
+  const int64_t half = cellWidth / 2;
   TCellWindow w;
-  w.U0 = FloorDiv(l - maxW - originX, kHalfWidth) + 1;
-  w.U1 = FloorDiv(r - originX - 1, kHalfWidth);
-  w.V0 = FloorDiv(t - originY, kHalfHeight) + 1;
-  w.V1 = FloorDiv(b + maxH - originY - 1, kHalfHeight);
+  w.U0 = FloorDiv(l - maxW - originX, half) + 1;
+  w.U1 = FloorDiv(r - originX - 1, half);
+  // Bottom edges from t + 1 to b + maxH - 1: 4 x bottom within 2 of v x W.
+  w.V0 = FloorDiv(4 * (t + 1 - originY) - 2 + cellWidth - 1, cellWidth);
+  w.V1 = FloorDiv(4 * (b + maxH - 1 - originY) + 2, cellWidth);
   return w;
 }
 
@@ -97,13 +73,6 @@ inline bool ShownArea(HDC dc, int64_t& l, int64_t& t, int64_t& r, int64_t& b) {
     b = std::min<int64_t>(b, clip.bottom);
   }
   return true;
-}
-
-// One tile at (x, y) of the target: mask AND-blitted, image OR-blitted
-// through the memory context. A tile without bitmaps draws nothing.
-inline void DrawTile(HDC target, HDC memDC, const TTileImage& t, int32_t x, int32_t y) {
-  if (!t.Mask || !t.Image) return;
-  MaskedBlt(target, x, y, t.Width, t.Height, memDC, t.Mask, t.Image);
 }
 
 }  // namespace vel::cells

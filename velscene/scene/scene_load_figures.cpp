@@ -36,9 +36,10 @@ ScenePropDesc ReadProp(const SceneNode& n, const std::string& key, const TClassI
   return ScenePropDesc{info, *value};
 }
 
-// A copy of one w x h cell of a sprite sheet.
+// A copy of one w x h cell of a sprite sheet, with the sheet's alpha.
 std::shared_ptr<TBitmap> CutCell(const TBitmap& sheet, int32_t x, int32_t y, int32_t w, int32_t h) {
   auto cell = std::make_shared<TBitmap>();
+  cell->SetAlphaFormat(sheet.AlphaFormat());
   cell->SetSize(w, h);
   const PixelView src = LockPixels(sheet.Handle());
   const PixelView dst = LockPixels(cell->Handle());
@@ -54,19 +55,19 @@ std::vector<SceneFrameDesc> ReadFrames(const SceneNode& n, SceneImages& images) 
   if (n.IsArray()) {
     for (size_t i = 0; i < n.Size(); ++i) {
       const SceneNode f = n.At(i);
-      f.Allow({"number", "image"});
+      f.Allow({"number", "image", "alpha"});
       const SceneNode number = f.Field("number");
       SceneFrameDesc frame{int32_t(number.Int(1, 255)), nullptr};
       for (const SceneFrameDesc& other : frames)
         if (other.Number == frame.Number) number.Fail("frame " + std::to_string(frame.Number) + " is defined twice");
-      frame.Image = images.Load(f.Field("image"));
+      frame.Image = images.Load(f, "image");
       frames.push_back(std::move(frame));
     }
     return frames;
   }
   if (!n.IsObject()) n.Fail("expected a list of {number, image} or a sprite sheet {sheet, width, height}");
-  n.Allow({"sheet", "width", "height", "first", "count"});
-  const std::shared_ptr<TBitmap> sheet = images.Load(n.Field("sheet"));
+  n.Allow({"sheet", "width", "height", "first", "count", "alpha"});
+  const std::shared_ptr<TBitmap> sheet = images.Load(n, "sheet");
   const int32_t w = int32_t(n.Field("width").Int(1, 4096));
   const int32_t h = int32_t(n.Field("height").Int(1, 4096));
   const int32_t columns = sheet->Width() / w, rows = sheet->Height() / h;
@@ -125,10 +126,19 @@ SceneRouteDesc ReadRoute(const SceneNode& n) {
   SceneRouteDesc route;
   if (auto w = n.Optional("waypoints")) {
     for (size_t i = 0; i < w->Size(); ++i) {
-      const SceneNode p = w->At(i);
+      // [X, Y, Z], or {"to": [X, Y, Z], "path": true} for one reached along a path.
+      SceneNode p = w->At(i);
+      bool byPath = false;
+      if (p.IsObject()) {
+        p.Allow({"to", "path"});
+        if (auto path = p.Optional("path")) byPath = path->Bool();
+        p = p.Field("to");
+      }
       if (!p.IsArray() || p.Size() != 3) p.Fail("a waypoint is a list of three numbers [X, Y, Z]");
       route.Waypoints.push_back({p.At(0).Float(), p.At(1).Float(), p.At(2).Float()});
+      route.ByPath.push_back(byPath);
     }
+    if (std::none_of(route.ByPath.begin(), route.ByPath.end(), [](uint8_t b) { return b != 0; })) route.ByPath.clear();
   }
   if (auto l = n.Optional("loop")) route.Loop = l->Bool();
   if (auto r = n.Optional("retries")) {

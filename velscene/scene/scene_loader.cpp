@@ -23,23 +23,32 @@ int32_t SceneDesc::FindFigure(const std::string& name) const {
 // ---------------------------------------------------------------------------
 // Images and colours
 // ---------------------------------------------------------------------------
-std::shared_ptr<TBitmap> SceneImages::Load(const SceneNode& node) {
+std::shared_ptr<TBitmap> SceneImages::Load(const SceneNode& owner, const char* key) {
+  const TImageAlpha alpha = owner.Optional("alpha") ? ReadImageAlpha(owner.Field("alpha")) : alpha_;
+  const SceneNode node = owner.Field(key);
   const std::string name = node.String();
   std::filesystem::path p(name);
   if (p.is_relative()) p = std::filesystem::path(baseDir_) / p;
   const std::string resolved = p.lexically_normal().string();
-  if (auto it = cache_.find(resolved); it != cache_.end()) return it->second;
+  if (auto it = cache_.find({resolved, alpha}); it != cache_.end()) return it->second;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(p, ec)) node.Fail("no such image file \"" + resolved + "\"");
   auto bitmap = std::make_shared<TBitmap>();
   try {
-    bitmap->LoadFromFile(resolved);
+    bitmap->LoadFromFile(resolved, alpha);
   } catch (const std::exception& e) {
     node.Fail(std::string("cannot load image: ") + e.what());
   }
   if (bitmap->Empty()) node.Fail("image \"" + resolved + "\" is empty");
-  cache_.emplace(resolved, bitmap);
+  cache_.emplace(std::make_pair(resolved, alpha), bitmap);
   return bitmap;
+}
+
+TImageAlpha ReadImageAlpha(const SceneNode& node) {
+  const std::string s = node.String();
+  if (s == "keep") return iaKeep;
+  if (s == "key") return iaKey;
+  node.Fail("expected \"keep\" or \"key\", found \"" + s + "\"");
 }
 
 TColor ReadSceneColor(const SceneNode& node) {
@@ -60,12 +69,16 @@ namespace {
 // Sections
 // ---------------------------------------------------------------------------
 SceneViewDesc ReadView(const SceneNode& n) {
-  n.Allow({"width", "height", "interval", "color"});
+  n.Allow({"width", "height", "interval", "color", "cellWidth"});
   SceneViewDesc v;
   if (auto w = n.Optional("width")) v.Width = int32_t(w->Int(1, 4096));
   if (auto h = n.Optional("height")) v.Height = int32_t(h->Int(1, 4096));
   if (auto i = n.Optional("interval")) v.Interval = uint32_t(i->Int(1, 60000));
   if (auto c = n.Optional("color")) v.Color = ReadSceneColor(*c);
+  if (auto c = n.Optional("cellWidth")) {
+    v.CellWidth = int32_t(c->Int(kMinCellWidth, kMaxCellWidth));
+    if (v.CellWidth % 2 != 0) c->Fail("the cell width must be even (the cell is half as high)");
+  }
   return v;
 }
 
@@ -73,13 +86,13 @@ std::vector<SceneTileDesc> ReadTiles(const SceneNode& list, SceneImages& images)
   std::vector<SceneTileDesc> tiles;
   for (size_t i = 0; i < list.Size(); ++i) {
     const SceneNode t = list.At(i);
-    t.Allow({"number", "image"});
+    t.Allow({"number", "image", "alpha"});
     SceneTileDesc tile;
     const SceneNode number = t.Field("number");
     tile.Number = int32_t(number.Int(1, 255));
     for (const SceneTileDesc& other : tiles)
       if (other.Number == tile.Number) number.Fail("tile " + std::to_string(tile.Number) + " is defined twice");
-    tile.Image = images.Load(t.Field("image"));
+    tile.Image = images.Load(t, "image");
     tiles.push_back(std::move(tile));
   }
   return tiles;
@@ -131,9 +144,13 @@ SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
   switch (act.Kind) {
     case SceneActionKind::Move:
     case SceneActionKind::SetPos:
-      a.Allow({"tick", verb->Key, "to"});
+      if (act.Kind == SceneActionKind::Move)
+        a.Allow({"tick", verb->Key, "to", "path"});
+      else
+        a.Allow({"tick", verb->Key, "to"});
       act.Figure = FigureByName(desc, what);
       act.To = ReadPoint3(a.Field("to"));
+      if (auto path = a.Optional("path")) act.Path = path->Bool();
       break;
     case SceneActionKind::Remove:
     case SceneActionKind::Add:
@@ -208,9 +225,10 @@ SceneDesc ParseScene(const std::string& text, const std::string& file, const std
                       "invalid JSON: " + why);
   }
   const SceneNode top(root, "", file);
-  top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions"});
+  top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions", "alpha"});
 
   SceneImages images(baseDir);
+  if (auto a = top.Optional("alpha")) images.SetAlpha(ReadImageAlpha(*a));
   SceneDesc desc;
   desc.File = file;
   if (auto v = top.Optional("view")) desc.View = ReadView(*v);

@@ -22,6 +22,7 @@ struct SceneViewDesc {
   int32_t Height = 480;
   uint32_t Interval = 100;
   TColor Color = clBlack;
+  int32_t CellWidth = 48;  // even, 8 to 1024
 };
 
 struct SceneTileDesc {
@@ -86,6 +87,9 @@ struct SceneRouteDesc {
   std::vector<ScenePoint> Waypoints;
   bool Loop = false;
   int32_t Retries = 0;
+  // Per waypoint, non-zero where the figure goes there along a found path
+  // (round blocked cells and standing figures); empty for none.
+  std::vector<uint8_t> ByPath;
 };
 
 // Walk scripts by the screen direction of a move the runner starts: +X runs
@@ -116,6 +120,7 @@ struct SceneActionDesc {
   TMouseButton Button = mbLeft;
   int32_t Script = 0;  // PlayScript
   bool Loop = false;
+  bool Path = false;  // Move: along a found path
 };
 
 struct SceneDesc {

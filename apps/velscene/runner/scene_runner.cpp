@@ -28,6 +28,7 @@ void TSceneRunner::Build() {
   view_->SetBounds(0, 0, desc.View.Width, desc.View.Height);
   view_->SetInterval(desc.View.Interval);
   view_->SetColor(desc.View.Color);
+  view_->SetCellWidth(desc.View.CellWidth);
   BuildMap();
   for (size_t i = 0; i < desc.Figures.size(); ++i) BuildFigure(i);
   for (size_t i = 0; i < figures_.size(); ++i) BindEvents(i);
@@ -37,12 +38,13 @@ void TSceneRunner::Build() {
   events_.reserve(figures_.size() * 4 + 16);
 
   view_->OnBeforeUpdate = [this](TObject*) {
-    // A press on the ground (no figure took the click) walks the key figure.
+    // A press on the ground (no figure took the click) walks the key figure
+    // there along a path.
     if (!groundClick_) return;
     const auto [gx, gy] = *groundClick_;
     groundClick_.reset();
     if (Valid(desc_.Key) && figures_[size_t(desc_.Key)]->Var->Slot() > 0)
-      MoveFromOutside(size_t(desc_.Key), {gx, gy, 0.0f});
+      MoveFromOutside(size_t(desc_.Key), {gx, gy, 0.0f}, true);
   };
   view_->OnAfterDisplay = [this](TObject*) { AfterTick(); };
   view_->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int32_t x, int32_t y, float gx, float gy) {
@@ -93,12 +95,12 @@ void TSceneRunner::BuildMap() {
   if (!bindAfterPlacing_) view_->SetMap(map_);
 }
 
-// Tall tiles of the map as binding counts them: 24 pixels high or more,
-// away from row 0 and column 0.
+// Tall tiles of the map as binding counts them: as high as the view's cell
+// (half its width) or higher, away from row 0 and column 0.
 int64_t TSceneRunner::TallTiles() const {
   bool tall[256] = {};
   for (int32_t t = 1; t <= kMaxMapTiles; ++t)
-    if (const TBitmap* b = map_->Tile(t)) tall[t] = b->Height() >= 24;
+    if (const TBitmap* b = map_->Tile(t)) tall[t] = b->Height() >= view_->CellWidth() / 2;
   int64_t count = 0;
   const uint8_t* cells = map_->Cells();
   if (!cells) return 0;
@@ -154,7 +156,8 @@ void TSceneRunner::Start() {
   if (Valid(desc_.Key)) view_->SetKeyFigure(figures_[size_t(desc_.Key)]->Var);
   for (size_t i = 0; i < figures_.size(); ++i) {
     if (!figures_[i]->Route) continue;
-    if (std::optional<ScenePoint> first = figures_[i]->Route->Start()) Walk(i, *first);
+    if (std::optional<ScenePoint> first = figures_[i]->Route->Start())
+      Walk(i, *first, figures_[i]->Route->HeadingByPath());
   }
   RunActions(0);
   if (OnStep) OnStep(0);
@@ -180,19 +183,22 @@ void TSceneRunner::RunAction(const SceneActionDesc& a) {
   THeadlessBackend* headless = HeadlessBackend();
   switch (a.Kind) {
     case SceneActionKind::Move:
-      MoveFromOutside(i, a.To);
+      MoveFromOutside(i, a.To, a.Path);
       break;
     case SceneActionKind::SetPos:
+      StopPathWalk(i);
       view_->SetFigurePos(figures_[i]->Var, a.To[0], a.To[1], a.To[2]);
       UpdateWalkScript(i);
       break;
     case SceneActionKind::Remove:
+      StopPathWalk(i);
       view_->RemoveFigure(figures_[i]->Var);
       break;
     case SceneActionKind::Add:
       view_->AddFigure(figures_[i]->Var);
       // A figure on a route walks on toward the target it was heading for.
-      if (figures_[i]->Route && figures_[i]->Route->Heading()) Walk(i, *figures_[i]->Route->Heading());
+      if (figures_[i]->Route && figures_[i]->Route->Heading())
+        Walk(i, *figures_[i]->Route->Heading(), figures_[i]->Route->HeadingByPath());
       break;
     case SceneActionKind::PlayScript:
       figures_[i]->Var->PlayScript(a.Script, a.Loop);
