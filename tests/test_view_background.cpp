@@ -80,6 +80,17 @@ class BackgroundFrames : public ViewTest {
     return f;
   }
 
+  // Frames at random cameras on a w x h map, around it and off it, each
+  // equal to the reference's.
+  void RandomShots(std::mt19937& rng, uint32_t w, uint32_t h, const MapReference& ref, int shots) {
+    for (int shot = 0; shot < shots; ++shot) {
+      const float gx = float(int(rng() % (w + 16)) - 8) + float(rng() % 64) / 64.0f;
+      const float gy = float(int(rng() % (h + 16)) - 8) + float(rng() % 64) / 64.0f;
+      Look(gx, gy);
+      ASSERT_EQ(Shown(), Expected(ref, false)) << "shot " << shot << " map " << w << " x " << h;
+    }
+  }
+
   TAniFigure** key = nullptr;
 };
 
@@ -103,12 +114,7 @@ TEST_F(BackgroundFrames, RandomMapsAtRandomCamerasEqualThePlainRenderer) {
     ASSERT_EQ(view->BackgroundWidth(), ref.Width());
     ASSERT_EQ(view->BackgroundHeight(), ref.Height());
     ASSERT_EQ(view->OriginY(), ref.OriginY());
-    for (int shot = 0; shot < 6; ++shot) {
-      const float gx = float(int(rng() % (w + 16)) - 8) + float(rng() % 64) / 64.0f;
-      const float gy = float(int(rng() % (h + 16)) - 8) + float(rng() % 64) / 64.0f;
-      Look(gx, gy);
-      ASSERT_EQ(Shown(), Expected(ref, false)) << "round " << round << " shot " << shot << " map " << w << " x " << h;
-    }
+    ASSERT_NO_FATAL_FAILURE(RandomShots(rng, w, h, ref, 6)) << "round " << round;
     if (round % 2) {
       EXPECT_GT(view->SideTileCount(), 0) << round;
     }
@@ -142,12 +148,7 @@ TEST_F(BackgroundFrames, OtherCellWidthsAndAlphaTilesEqualThePlainRenderer) {
     const MapReference ref(*map, W);
     ASSERT_EQ(view->BackgroundWidth(), ref.Width()) << W;
     ASSERT_EQ(view->BackgroundHeight(), ref.Height()) << W;
-    for (int shot = 0; shot < 5; ++shot) {
-      const float gx = float(int(rng() % (w + 16)) - 8) + float(rng() % 64) / 64.0f;
-      const float gy = float(int(rng() % (h + 16)) - 8) + float(rng() % 64) / 64.0f;
-      Look(gx, gy);
-      ASSERT_EQ(Shown(), Expected(ref, false)) << "round " << round << " width " << W << " map " << w << " x " << h;
-    }
+    ASSERT_NO_FATAL_FAILURE(RandomShots(rng, w, h, ref, 5)) << "round " << round << " width " << W;
     if (round % 2) {
       EXPECT_GT(view->SideTileCount(), 0) << round;
     }
