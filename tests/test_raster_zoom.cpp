@@ -16,20 +16,32 @@ int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) 
 
 }  // namespace
 
-TEST(RasterZoom, MatchesThePerPixelReference) {
+// Small copies, and large ones that take the streaming path (rows wider
+// than its chunk among them).
+struct TZoomCase {
+  int SrcW, SrcH, DstW, DstH, Rounds;
+};
+
+class RasterZoom : public ::testing::TestWithParam<TZoomCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Sizes, RasterZoom,
+                         ::testing::Values(TZoomCase{23, 17, 61, 45, 3000}, TZoomCase{700, 40, 1500, 90, 60}));
+
+TEST_P(RasterZoom, MatchesThePerPixelReference) {
+  const TZoomCase z = GetParam();
   std::mt19937 rng(4711);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  Surface src(23, 17), dst(61, 45);
-  for (int round = 0; round < 3000; ++round) {
+  Surface src(z.SrcW, z.SrcH), dst(z.DstW, z.DstH);
+  for (int round = 0; round < z.Rounds; ++round) {
     src.Fill(rng);
     dst.Fill(rng);
     const int f = pick(1, 9);
-    const int x = pick(-20, 60), y = pick(-20, 44), w = pick(-2, 70), h = pick(-2, 50);
-    const int sx = pick(-8, 25), sy = pick(-8, 19);
+    const int x = pick(-20, z.DstW - 1), y = pick(-20, z.DstH - 1), w = pick(-2, z.DstW + 10), h = pick(-2, z.DstH + 5);
+    const int sx = pick(-8, z.SrcW + 2), sy = pick(-8, z.SrcH + 2);
     // A context origin and a clip on the target, as a control's canvas has.
     const int ox = pick(-5, 5), oy = pick(-5, 5);
-    const bool clip = pick(0, 1) == 1;
-    const RECT c{pick(-5, 30), pick(-5, 20), pick(20, 70), pick(15, 50)};
+    const bool clip = pick(0, 2) == 1;
+    const RECT c{pick(-5, z.DstW / 2), pick(-5, z.DstH / 2), pick(z.DstW / 3, z.DstW + 10), pick(z.DstH / 3, z.DstH + 5)};
     SetViewportOrgEx(dst.dc, ox, oy);
     SetClipRect(dst.dc, clip ? &c : nullptr);
     const std::vector<uint32_t> before = dst.Copy(), source = src.Copy();
@@ -52,7 +64,7 @@ TEST(RasterZoom, MatchesThePerPixelReference) {
   }
 }
 
-TEST(RasterZoom, RefusalsDrawNothing) {
+TEST(RasterZoomRefusals, RefusalsDrawNothing) {
   std::mt19937 rng(5);
   Surface src(8, 8), dst(16, 16), mono(16, 16, true);
   src.Fill(rng);
