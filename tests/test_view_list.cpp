@@ -76,13 +76,29 @@ TEST_F(DisplayList, PlacedOnceAndNeverInTwoViews) {
   other->AddFigure(f);
   EXPECT_EQ(other->First(), 0);
   EXPECT_EQ(f->View(), view);
-  // Removing, positioning or moving through the wrong view changes nothing.
+  // Removing, positioning, moving or following through the wrong view
+  // changes nothing: not the figure's fields, its entry, or either key.
+  TAniFigure*& g = NewFigure();
+  other->AddFigure(g);
+  other->SetKeyFigure(g);
+  view->SetKeyFigure(f);
+  const TAniEntry before = *view->Entry(1);
   other->RemoveFigure(f);
-  other->SetFigurePos(f, 4, 4, 0);
+  other->SetFigurePos(f, 4, 4, 2);
   other->MoveFigure(f, 9, 9, 0);
+  other->SetKeyFigure(f);
+  view->SetKeyFigure(g);
   EXPECT_EQ(f->Slot(), 1);
   EXPECT_EQ(f->View(), view);
+  EXPECT_EQ(f->X(), 0.0f);
+  EXPECT_EQ(f->Y(), 0.0f);
+  EXPECT_EQ(f->Z(), 0.0f);
+  EXPECT_EQ(view->Entry(1)->ScreenX, before.ScreenX);
+  EXPECT_EQ(view->Entry(1)->ScreenY, before.ScreenY);
+  EXPECT_EQ(view->Entry(1)->Depth, before.Depth);
   EXPECT_FALSE(view->Entry(1)->Moving);
+  EXPECT_EQ(other->KeyFigure(), g->Slot());
+  EXPECT_EQ(view->KeyFigure(), f->Slot());
   ExpectListSound();
   delete other;
   EXPECT_EQ(f->View(), view);

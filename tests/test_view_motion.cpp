@@ -3,6 +3,7 @@
 // unsound numbers that must neither crash nor hang.
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -317,4 +318,181 @@ TEST_F(Motion, UnsoundNumbersNeitherCrashNorHang) {
   view->DrawFrame();
   ExpectListSound();
   EXPECT_EQ(Forward().size(), 3u);
+}
+
+// Non-finite speeds and positions go through the arrival comparison; only a
+// non-finite target or an overflowing step ends the move without an event.
+// A step from far outside the map is still stopped by the blocked cells it
+// crosses. Map 10 x 10, cells (2, 5) and (0, 3) blocked; one tick per row.
+TEST_F(Motion, UnsoundStepsAndFarStarts) {
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  struct Row {
+    const char* what;
+    float x, y, speed, tx, ty;
+    float wantX, wantY;  // NaN: compared as NaN
+    int arrivals, code;
+  } rows[] = {
+      {"infinite speed", 0, 0, inf, 6, 1, 6, 1, 1, 0},
+      {"NaN speed", 0, 0, nan, 6, 1, 6, 1, 1, 0},
+      {"NaN position heals", nan, nan, 0.5f, 3, 3, 3, 3, 1, 0},
+      {"NaN X alone", nan, 4, 0.5f, 3, 3, 3, 3, 1, 0},
+      {"infinite position, infinite speed", -inf, 2, inf, 3, 2, 3, 2, 1, 0},
+      {"infinite position, finite speed", -inf, 2, 0.5f, 3, 2, -inf, 2, 0, 0},
+      {"NaN target", 1, 1, inf, nan, 2, 1, 1, 0, 0},
+      {"infinite target", 1, 1, 0.5f, 3, -inf, 1, 1, 0, 0},
+      {"overflowing step", -3e38f, 1, inf, 3e38f, 1, -3e38f, 1, 0, 0},
+      {"speed -inf on the target", 4, 4, -inf, 4, 4, 4, 4, 1, 0},
+      {"speed -inf elsewhere", 4, 4, -inf, 6, 4, 4, 4, 0, 0},
+      {"far start stops at the blocked cell", -20, 5, 30, 5, 5, 1.4755859f, 5, 1, 2},
+      {"far start along a free row", -1e6f, 4, 1e7f, 4, 4, 4, 4, 1, 0},
+      // The step rounds to 2e7, so the crossing into column 0 rounds to 1:
+      // the walk ends in its end cell (-1, 3) before it.
+      {"far start ending in front of the map", -2e7f, 3, inf, -0.6f, 3, -0.6f, 3, 1, 0},
+  };
+  BindMap(10, 10, {{2, 5}, {0, 3}});
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    TAniFigure*& f = Place();
+    view->SetFigurePos(f, r.x, r.y, 0);
+    f->Speed = r.speed;
+    Watch(f);
+    hits.clear();
+    arrivals = 0;
+    view->MoveFigure(f, r.tx, r.ty, 0);
+    view->DrawFrame();
+    auto same = [](float got, float want) {
+      return std::isnan(want) ? std::isnan(got) : got == want || std::fabs(got - want) <= 1e-4f;
+    };
+    EXPECT_TRUE(same(f->X(), r.wantX)) << f->X();
+    EXPECT_TRUE(same(f->Y(), r.wantY)) << f->Y();
+    EXPECT_EQ(arrivals, r.arrivals);
+    ASSERT_EQ(hits.size(), r.code ? 1u : 0u);
+    if (r.code) {
+      EXPECT_EQ(hits[0].code, r.code);
+    }
+    EXPECT_FALSE(Moving(f));
+    view->RemoveFigure(f);
+  }
+}
+
+namespace {
+
+struct CellMap {
+  int64_t w, h;
+  std::vector<bool> blocked;
+};
+
+// The cell stage as a plain walk over every cell the path from (x, y) to
+// (nx, ny) crosses, from the start cell on, cells outside the map free.
+// Returns whether a blocked cell stops the step, and the fraction to stop at.
+bool PlainCellWalk(const CellMap& map, float x, float y, float nx, float ny, float sx, float sy, float& t) {
+  if (sx == 0 && sy == 0) return false;
+  auto round = [](float v) { return static_cast<int64_t>(std::nearbyint(double(v))); };
+  auto frac = [](float v) { return static_cast<float>(double(v) - std::trunc(double(v))); };
+  int64_t cx = round(x), cy = round(y), ex = round(nx), ey = round(ny);
+  if (cx == ex && cy == ey) return false;
+  const int dx = sx > 0 ? 1 : sx < 0 ? -1 : 0, dy = sy > 0 ? 1 : sy < 0 ? -1 : 0;
+  const float ox = 0.5f * dx, oy = 0.5f * dy;
+  if (dx < 0 && frac(nx) == 0.5f) --ex;
+  if (dy < 0 && frac(ny) == 0.5f) --ey;
+  for (int64_t guard = 0; guard < 200000000; ++guard) {
+    const float tx = dx ? static_cast<float>(((double(cx) - x) + ox) / sx) : 2.0f;
+    const float ty = dy ? static_cast<float>(((double(cy) - y) + oy) / sy) : 2.0f;
+    if (tx > 1 && ty > 1) return false;
+    const float first = tx <= ty ? tx : ty;
+    if (tx <= ty) cx += dx;
+    if (ty <= tx) cy += dy;
+    if (cx >= 0 && cx < map.w && cy >= 0 && cy < map.h && map.blocked[size_t(cy * map.w + cx)]) {
+      t = static_cast<float>(double(first) - 1.0 / 1024);
+      return true;
+    }
+    if (cx == ex && cy == ey) return false;
+  }
+  ADD_FAILURE() << "the plain walk did not end";
+  return false;
+}
+
+// One step of a lone figure from (x, y) that reaches its target (nx, ny) in
+// this tick: the edge stage, then the plain cell walk. Returns the code.
+int LoneStep(const CellMap& map, float x, float y, float& nx, float& ny) {
+  auto along = [&](float t) {
+    const float sx = static_cast<float>(double(nx) - x), sy = static_cast<float>(double(ny) - y);
+    nx = static_cast<float>(double(x) + double(sx) * t);
+    ny = static_cast<float>(double(y) + double(sy) * t);
+  };
+  auto min = [](float a, float b) { return a < b ? a : b; };
+  int code = 0;
+  float sx = static_cast<float>(double(nx) - x), sy = static_cast<float>(double(ny) - y), t = 1;
+  if (nx < 0 && sx != 0) t = min(t, static_cast<float>(-double(x) / sx));
+  if (nx > map.w - 1 && sx != 0) t = min(t, static_cast<float>(((double(map.w) - x) - 1) / sx));
+  if (ny < 0 && sy != 0) t = min(t, static_cast<float>(-double(y) / sy));
+  if (ny > map.h - 1 && sy != 0) t = min(t, static_cast<float>(((double(map.h) - y) - 1) / sy));
+  if (t < 1) {
+    along(t);
+    code = 3;
+  }
+  sx = static_cast<float>(double(nx) - x);
+  sy = static_cast<float>(double(ny) - y);
+  if (PlainCellWalk(map, x, y, nx, ny, sx, sy, t)) {
+    along(t);
+    code = 2;
+  }
+  return code;
+}
+
+}  // namespace
+
+// Steps from far outside (up to 10^5 cells, a few beyond 1.7 x 10^7 where
+// neighbouring crossings round to the same fraction) onto, past and short of
+// random maps: the tick stops the figure exactly where the edge stage and
+// the plain walk over every crossed cell do.
+TEST_F(Motion, FarStartsMatchThePlainCellWalk) {
+  std::mt19937 rng(20240614);
+  auto uni = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+  int codes[4] = {};
+  for (int m = 0; m < 12; ++m) {
+    CellMap map{1 + int64_t(rng() % 12), 1 + int64_t(rng() % 12), {}};
+    map.blocked.resize(size_t(map.w * map.h));
+    std::vector<std::pair<int, int>> cells;
+    for (int y = 0; y < map.h; ++y)
+      for (int x = 0; x < map.w; ++x)
+        if (rng() % 100 < 35) {
+          map.blocked[size_t(y * map.w + x)] = true;
+          cells.push_back({x, y});
+        }
+    BindMap(uint32_t(map.w), uint32_t(map.h), cells);
+    TAniFigure*& f = Place();
+    f->Speed = 1e30f;
+    for (int k = 0; k < 150; ++k) {
+      const bool halves = rng() % 4 == 0;  // on cell borders, where ties round
+      auto snap = [&](double v) { return float(halves ? std::round(v * 2) / 2 : v); };
+      // Targets on the map, around it, or far away.
+      const int where = int(rng() % 5);
+      const double margin = where < 2 ? 0 : where < 4 ? 3 : 1e4;
+      const float tx = snap(uni(-margin, map.w - 1 + margin)), ty = snap(uni(-margin, map.h - 1 + margin));
+      const double dist = k == 0 && m % 4 == 0 ? uni(1.7e7, 2.5e7) : std::pow(10.0, uni(0.3, 5));
+      const double angle = uni(0, 2 * M_PI);
+      const float x = snap(tx + dist * std::cos(angle)), y = snap(ty + dist * std::sin(angle));
+      float wantX = tx, wantY = ty;
+      const int code = LoneStep(map, x, y, wantX, wantY);
+      Watch(f);
+      hits.clear();
+      view->SetFigurePos(f, x, y, 0);
+      view->MoveFigure(f, tx, ty, 0);
+      view->DrawFrame();
+      SCOPED_TRACE(::testing::Message() << "from " << x << ", " << y << " to " << tx << ", " << ty);
+      ASSERT_EQ(hits.size(), code ? 1u : 0u);
+      if (code) {
+        EXPECT_EQ(hits[0].code, code);
+      }
+      EXPECT_EQ(f->X(), wantX);
+      EXPECT_EQ(f->Y(), wantY);
+      ++codes[code];
+    }
+    view->RemoveFigure(f);
+  }
+  // Every outcome occurs often enough to matter.
+  EXPECT_GT(codes[0], 100);
+  EXPECT_GT(codes[2], 300);
+  EXPECT_GT(codes[3], 100);
 }

@@ -3,18 +3,15 @@
 // the new screen position and OnCollide. Stored values are Single; every
 // expression is evaluated in double and rounded where it is stored.
 #include <cmath>
-#include <cstdlib>
 
 #include "velscene/imaging.h"
+#include "velscene/internal/view_cell_walk.h"
 #include "velscene/internal/view_collide.h"
-#include "velscene/internal/numeric.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
 
 namespace {
-
-constexpr double kBackOff = 1.0 / 1024.0;  // exact in single precision
 
 struct Vec {
   float x, y, z;
@@ -32,8 +29,6 @@ Vec Diff(const Vec& n, const Vec& p) {
   return {static_cast<float>(double(n.x) - p.x), static_cast<float>(double(n.y) - p.y),
           static_cast<float>(double(n.z) - p.z)};
 }
-
-float Frac(float v) { return static_cast<float>(double(v) - std::trunc(double(v))); }
 
 }  // namespace
 
@@ -73,9 +68,10 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   TAniFigure* F = FigureOfEntry(e);
   if (!F) return;
   const Vec P{F->FX, F->FY, F->FZ};
-  // Non-finite positions, targets or speeds cannot walk: the move ends quietly.
-  if (!Finite(P.x) || !Finite(P.y) || !Finite(P.z) || !Finite(e.TargetX) || !Finite(e.TargetY) ||
-      !Finite(e.TargetZ) || !Finite(F->Speed)) {
+  // A target that is not a finite point cannot be walked to: the move ends
+  // quietly. A non-finite position or Speed goes through the comparison
+  // below like any other: where it fails, the figure takes its target.
+  if (!Finite(e.TargetX) || !Finite(e.TargetY) || !Finite(e.TargetZ)) {
     e.Moving = 0;
     return;
   }
@@ -88,11 +84,19 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
     const double speed = F->Speed;
     N = {static_cast<float>((speed * d.x) / dist + P.x), static_cast<float>((speed * d.y) / dist + P.y),
          static_cast<float>((speed * d.z) / dist + P.z)};
+    // The step overflowed (or started from an infinite position).
     if (!Finite(N.x) || !Finite(N.y) || !Finite(N.z)) {
       e.Moving = 0;
       return;
     }
   } else {
+    // A step from a finite position to the target that overflows single
+    // precision (only an infinite or NaN Speed lets one through to here)
+    // ends quietly too, before anything is raised.
+    if ((Finite(P.x) && !Finite(d.x)) || (Finite(P.y) && !Finite(d.y)) || (Finite(P.z) && !Finite(d.z))) {
+      e.Moving = 0;
+      return;
+    }
     N = {e.TargetX, e.TargetY, e.TargetZ};
     e.Moving = 0;
     if (F->OnArrival) {
@@ -105,15 +109,20 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
     if (W.Detached || FEntries[S].Free || FigureOfEntry(FEntries[S]) != F) return;
   }
 
+  // A figure without a finite ground position has no path for the stages to
+  // shorten: it lands on its target. (So does a step of a Speed near the
+  // largest single that rounds past it; its end point is finite.)
+  const Vec s = Diff(N, P);
+  const bool onGround = Finite(P.x) && Finite(P.y) && Finite(s.x) && Finite(s.y);
+
   int32_t code = 0;
   TAniFigure* collider = nullptr;
 
   // 3. Figure stage: swept circles in the ground plane against every other
   // non-passable figure, in walk order (the colliders, gathered in that
   // order); the last hit wins. A first pass marks the figures within reach.
-  const Vec s = Diff(N, P);
   const float a = static_cast<float>(double(s.x) * s.x + double(s.y) * s.y);
-  if (!F->Passable && a > 0) {
+  if (onGround && !F->Passable && a > 0) {
     if (!FColliders.Valid) GatherColliders();
     const TColliders& c = FColliders;
     const bool bounded = collide::Bounded(P.x) && collide::Bounded(P.y) && collide::Bounded(s.x) &&
@@ -141,7 +150,7 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   }
 
   // 4. Edge stage: keep the figure on the centres of the border cells.
-  if (FGrid) {
+  if (FGrid && onGround) {
     const Vec s = Diff(N, P);
     const double maxX = double(FMapWidth) - 1, maxY = double(FMapHeight) - 1;
     float t = 1.0f;
@@ -164,67 +173,16 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
     }
   }
 
-  // 5. Cell stage: the cells the path enters, in order, up to the end cell.
-  if (FGrid && !F->Passable) {
+  // 5. Cell stage: the cells the path enters, in order, up to the end cell;
+  // cells outside the grid count as free.
+  if (FGrid && onGround && !F->Passable) {
     const Vec s = Diff(N, P);
-    if (!(s.x == 0 && s.y == 0)) {
-      int64_t cx = RoundEven(P.x), cy = RoundEven(P.y);
-      int64_t ex = RoundEven(N.x), ey = RoundEven(N.y);
-      const int64_t W64 = FMapWidth, H64 = FMapHeight;
-      const bool startInside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
-      // Cells outside the grid count as free. A step from far outside that
-      // would cross more cells than the map spans is not walked cell by cell.
-      const bool walkable = startInside || std::llabs(ex - cx) + std::llabs(ey - cy) <= W64 + H64 + 4;
-      if ((cx != ex || cy != ey) && walkable) {
-        int32_t dirX = 0, dirY = 0;
-        float offX = 0, offY = 0;
-        if (s.x > 0) {
-          dirX = 1;
-          offX = 0.5f;
-        } else if (s.x < 0) {
-          dirX = -1;
-          offX = -0.5f;
-          if (Frac(N.x) == 0.5f) --ex;
-        }
-        if (s.y > 0) {
-          dirY = 1;
-          offY = 0.5f;
-        } else if (s.y < 0) {
-          dirY = -1;
-          offY = -0.5f;
-          if (Frac(N.y) == 0.5f) --ey;
-        }
-        // Every iteration enters a new cell; this bound only guards against
-        // rounding keeping the walk from meeting its end cell.
-        int64_t budget = std::llabs(ex - cx) + std::llabs(ey - cy) + 4;
-        while (budget-- > 0) {
-          float tx = 2.0f, ty = 2.0f;
-          if (dirX != 0) tx = static_cast<float>(((double(cx) - P.x) + offX) / s.x);
-          if (dirY != 0) ty = static_cast<float>(((double(cy) - P.y) + offY) / s.y);
-          if (tx > 1 && ty > 1) break;
-          float t;
-          if (tx < ty) {
-            t = static_cast<float>(tx - kBackOff);
-            cx += dirX;
-          } else if (ty < tx) {
-            t = static_cast<float>(ty - kBackOff);
-            cy += dirY;
-          } else {
-            t = static_cast<float>(tx - kBackOff);
-            cx += dirX;
-            cy += dirY;
-          }
-          const bool inside = cx >= 0 && cx < W64 && cy >= 0 && cy < H64;
-          if (inside && FGrid[(size_t(cy) * FMapWidth + size_t(cx)) * 2 + 1] != 0) {
-            N = Along(P, s, t);
-            e.Moving = 0;
-            code = 2;
-            collider = nullptr;
-            break;
-          }
-          if (cx == ex && cy == ey) break;
-        }
-      }
+    float t;
+    if (!(s.x == 0 && s.y == 0) && cells::FirstBlocked(FGrid, FMapWidth, FMapHeight, P.x, P.y, s.x, s.y, N.x, N.y, t)) {
+      N = Along(P, s, t);
+      e.Moving = 0;
+      code = 2;
+      collider = nullptr;
     }
   }
 

@@ -40,10 +40,13 @@ void TAniView::ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) co
 void TAniView::SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z) {
   TAniFigure* F = Figure;
   if (!F) return;
+  // A figure placed in another view is that view's to move: not even its
+  // fields change here, or its own entry would go stale.
+  if (F->FSlot != 0 && !OwnsFigure(F)) return;
   F->FX = X;
   F->FY = Y;
   F->FZ = Z;
-  if (F->FSlot == 0 || !OwnsFigure(F)) return;
+  if (F->FSlot == 0) return;
   TAniEntry& e = FEntries[F->FSlot];
   PlaceEntry(e, *F, X, Y, Z);
   e.Moving = 0;
@@ -61,7 +64,12 @@ void TAniView::MoveFigure(TAniFigure*& Figure, float X, float Y, float Z) {
 
 void TAniView::SetKeyFigure(TAniFigure*& Figure) {
   TAniFigure* F = Figure;
-  FKeyFigure = (F && OwnsFigure(F)) ? F->FSlot : 0;
+  // An empty variable or an unplaced figure stops the camera; a figure placed
+  // in another view leaves the key as it is.
+  if (!F || F->FSlot == 0)
+    FKeyFigure = 0;
+  else if (OwnsFigure(F))
+    FKeyFigure = F->FSlot;
 }
 
 void TAniView::ClearKeyFigure() {
