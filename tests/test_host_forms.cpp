@@ -294,16 +294,11 @@ TEST(Keys, NamesAndCharactersOfKeyCodes) {
     for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
     EXPECT_EQ(KeyFromName(lower), k) << lower;
   }
-  EXPECT_EQ(KeyFromName("Left"), VK_LEFT);
   EXPECT_EQ(KeyFromName("F12"), VK_F1 + 11);
-  EXPECT_EQ(KeyFromName("Plus"), VK_OEM_PLUS);
-  EXPECT_EQ(KeyFromName(""), 0);
   EXPECT_EQ(KeyFromName("Lef"), 0);
-  EXPECT_EQ(KeyChar('A', false), U'a');
-  EXPECT_EQ(KeyChar('A', true), U'A');
-  EXPECT_EQ(KeyChar('5', false), U'5');
-  EXPECT_EQ(KeyChar(VK_ADD, false), U'+');
-  EXPECT_EQ(KeyChar(VK_LEFT, false), 0u);
+  EXPECT_EQ(std::u32string({KeyChar('A', false), KeyChar('A', true), KeyChar('5', false), KeyChar(VK_ADD, false),
+                            KeyChar(VK_LEFT, false)}),
+            std::u32string({U'a', U'A', U'5', U'+', 0}));
 }
 
 TEST_F(Forms, HandlersMayDestroyThePressedControlOrTheForm) {
