@@ -127,7 +127,10 @@ class TAniView : public TGraphicControl {
   // Frames are composed at 1x in a buffer of the view's size divided by Zoom
   // (rounded up) and shown enlarged Zoom times; pointer positions reach the
   // view's events and hit tests divided by Zoom, in composed pixels. 1 to
-  // kMaxZoom, values outside are clamped; default 1.
+  // kMaxZoom, values outside are clamped; default 1. Whole factors only: each
+  // composed pixel then covers the same square of control pixels, so pixel
+  // art keeps even pixels and a control pixel maps to exactly one composed
+  // pixel by floor division, the one drawn there.
   int32_t Zoom() const { return FZoom; }
   void SetZoom(int32_t Value);
   // SetZoom keeping the background pixel under client pixel (X, Y) (the
