@@ -6,13 +6,29 @@
 
 namespace vel {
 
+namespace {
+
+// A client pixel as the view's events report it: the composed pixel shown
+// there and its grid position.
+struct Pointer {
+  int32_t X, Y;
+  float GridX, GridY;
+};
+
+Pointer PointerAt(const TAniView& V, int32_t X, int32_t Y) {
+  const TPoint p = V.ClientToComposed({X, Y});
+  Pointer at{p.X, p.Y, 0, 0};
+  V.ScreenToGrid(p.X, p.Y, at.GridX, at.GridY);
+  return at;
+}
+
+}  // namespace
+
 void TAniView::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  const TPoint p = ClientToComposed({X, Y});
+  const Pointer p = PointerAt(*this, X, Y);
   if (OnMouseDown.Assigned()) {
     TGraphicControl::MouseDown(Button, Shift, X, Y);
-    float gx, gy;
-    ScreenToGrid(p.X, p.Y, gx, gy);
-    OnMouseDown(this, Button, Shift, p.X, p.Y, gx, gy);
+    OnMouseDown(this, Button, Shift, p.X, p.Y, p.GridX, p.GridY);
   }
   ClickTest(p.X, p.Y);
 }
@@ -20,28 +36,22 @@ void TAniView::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int3
 void TAniView::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   if (!OnMouseUp.Assigned()) return;
   TGraphicControl::MouseUp(Button, Shift, X, Y);
-  const TPoint p = ClientToComposed({X, Y});
-  float gx, gy;
-  ScreenToGrid(p.X, p.Y, gx, gy);
-  OnMouseUp(this, Button, Shift, p.X, p.Y, gx, gy);
+  const Pointer p = PointerAt(*this, X, Y);
+  OnMouseUp(this, Button, Shift, p.X, p.Y, p.GridX, p.GridY);
 }
 
 void TAniView::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   if (!OnMouseMove.Assigned()) return;
   TGraphicControl::MouseMove(Shift, X, Y);
-  const TPoint p = ClientToComposed({X, Y});
-  float gx, gy;
-  ScreenToGrid(p.X, p.Y, gx, gy);
-  OnMouseMove(this, Shift, p.X, p.Y, gx, gy);
+  const Pointer p = PointerAt(*this, X, Y);
+  OnMouseMove(this, Shift, p.X, p.Y, p.GridX, p.GridY);
 }
 
 void TAniView::MouseWheel(TShiftState Shift, int32_t WheelDelta, int32_t X, int32_t Y) {
   if (!OnMouseWheel.Assigned()) return;
   TGraphicControl::MouseWheel(Shift, WheelDelta, X, Y);
-  const TPoint p = ClientToComposed({X, Y});
-  float gx, gy;
-  ScreenToGrid(p.X, p.Y, gx, gy);
-  OnMouseWheel(this, Shift, WheelDelta, p.X, p.Y, gx, gy);
+  const Pointer p = PointerAt(*this, X, Y);
+  OnMouseWheel(this, Shift, WheelDelta, p.X, p.Y, p.GridX, p.GridY);
 }
 
 void TAniView::KeyDown(TKeyCode Key, char32_t Char, TShiftState Shift) {
