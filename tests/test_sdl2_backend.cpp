@@ -214,7 +214,8 @@ class Sdl2OnX : public ::testing::Test {
   }
 };
 
-double CpuSeconds() {
+// Only the SDL2 tests use it; a build without SDL2 keeps it unused.
+[[maybe_unused]] double CpuSeconds() {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
   return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);

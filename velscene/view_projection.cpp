@@ -1,26 +1,41 @@
 // Projection and placement: grid to background pixels (sums in extended
 // precision, one ties-to-even rounding), the figure placement rule, the
 // pixel-to-grid inverse, figure positioning, targets and the key figure.
-#include <cmath>
-
 #include "velscene/internal/numeric.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
 
+namespace {
+// The projection's factors: half and a quarter of the 48 x 24 cell.
+constexpr int32_t kHalfCellWidth = 24;
+constexpr int32_t kQuarterCellWidth = 12;
+constexpr Extended kOne = Extended::FromInt(1);
+
+// The projection's two sums in the stated order, each rounded once to an
+// integer, and the ground sum X + Y that the depth is made of.
+Extended Project(float X, float Y, float Z, int64_t& GX, int64_t& GY) {
+  const Extended x = Extended::FromFloat(X), y = Extended::FromFloat(Y);
+  const Extended sum = x + y;
+  GX = RoundEven(((x - y) + kOne) * Extended::FromInt(kHalfCellWidth));
+  GY = RoundEven(((sum - kOne) - Extended::FromFloat(Z)) * Extended::FromInt(kQuarterCellWidth));
+  return sum;
+}
+}  // namespace
+
 void TAniView::ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const {
-  const long double gx = ((static_cast<long double>(X) - Y) + 1.0L) * 24.0L;
-  const long double gy = (((static_cast<long double>(X) + Y) - 1.0L) - Z) * 12.0L;
-  PX = SaturateInt32(int64_t(FOriginX) + RoundEven(gx));
-  PY = SaturateInt32(int64_t(FOriginY) + RoundEven(gy));
+  int64_t gx, gy;
+  Project(X, Y, Z, gx, gy);
+  PX = SaturateInt32(int64_t(FOriginX) + gx);
+  PY = SaturateInt32(int64_t(FOriginY) + gy);
 }
 
 void TAniView::PlaceEntry(TAniEntry& E, const TAniFigure& F, float X, float Y, float Z) const {
-  int32_t px, py;
-  ProjectPoint(X, Y, Z, px, py);
-  E.ScreenX = SaturateInt32(int64_t(px) - F.CenterX);
-  E.ScreenY = SaturateInt32(int64_t(py) - F.CenterY);
-  E.Depth = static_cast<float>(static_cast<long double>(X) + Y);
+  int64_t gx, gy;
+  const Extended sum = Project(X, Y, Z, gx, gy);
+  E.ScreenX = SaturateInt32(SaturateInt32(int64_t(FOriginX) + gx) - int64_t(F.CenterX));
+  E.ScreenY = SaturateInt32(SaturateInt32(int64_t(FOriginY) + gy) - int64_t(F.CenterY));
+  E.Depth = sum.ToFloat();
 }
 
 void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY) const {
@@ -29,12 +44,13 @@ void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY)
 
 void TAniView::ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) const {
   // The nearest extended values of 1/24 and 1/12; products and sums in extended.
-  constexpr long double kOne24th = 1.0L / 24.0L;
-  constexpr long double kOne12th = 1.0L / 12.0L;
-  const long double sx = static_cast<long double>(int64_t(X) - FOriginX - FScrollX);
-  const long double sy = static_cast<long double>(int64_t(Y) - FOriginY - FScrollY);
-  GridX = static_cast<float>((sx * kOne24th + sy * kOne12th) * 0.5L);
-  GridY = static_cast<float>(sy * kOne12th - GridX + 1.0L);
+  constexpr Extended kOneHalf = Extended::Reciprocal(2);
+  constexpr Extended kInvHalf = Extended::Reciprocal(kHalfCellWidth);
+  constexpr Extended kInvQuarter = Extended::Reciprocal(kQuarterCellWidth);
+  const Extended sx = Extended::FromInt(int64_t(X) - FOriginX - FScrollX);
+  const Extended sy = Extended::FromInt(int64_t(Y) - FOriginY - FScrollY);
+  GridX = ((sx * kInvHalf + sy * kInvQuarter) * kOneHalf).ToFloat();
+  GridY = ((sy * kInvQuarter - Extended::FromFloat(GridX)) + kOne).ToFloat();
 }
 
 void TAniView::SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z) {

@@ -74,6 +74,9 @@ struct SceneRouteDesc {
   std::vector<ScenePoint> Waypoints;
   bool Loop = false;
   int32_t Retries = 0;
+  // Per waypoint, non-zero where the figure goes there along a found path
+  // (round blocked cells and standing figures); empty for none.
+  std::vector<uint8_t> ByPath;
 };
 
 // Walk scripts by the screen direction of a move the runner starts: +X runs
@@ -107,6 +110,7 @@ struct SceneActionDesc {
   int32_t Notches = 0;  // Wheel: positive away from the user
   int32_t Script = 0;  // PlayScript
   bool Loop = false;
+  bool Path = false;  // Move: along a found path
 };
 
 struct SceneDesc {
