@@ -1,10 +1,11 @@
 // Zoom and the camera the application drives: the composed frame shown
 // enlarged, picking and hovering against the pixels on the screen at every
-// zoom under random scroll, zooming around a pointer, the scroll kept, eased
-// and bounded.
+// zoom and several cell widths under random scroll, zooming around a
+// pointer, the scroll kept, eased and bounded.
 #include <array>
 #include <cstdlib>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "solid_figures.h"
@@ -56,8 +57,13 @@ TEST_F(Zoomed, PickingMatchesTheScreenAtEveryZoomUnderRandomScroll) {
     downs.push_back({float(x), float(y), gx, gy});
   };
   int onFigures = 0;
-  for (int zoom : {2, 3, 4}) {
+  // Zoom 2, 3 and 4 at the default cell width, then zoomed at other widths:
+  // the zoom and the projection meet only in the composed pixel.
+  const std::pair<int, int32_t> settings[] = {{2, kDefaultCellWidth}, {3, kDefaultCellWidth}, {4, kDefaultCellWidth},
+                                              {3, 32}, {2, 64}};
+  for (const auto& [zoom, cell] : settings) {
     view->SetZoom(zoom);
+    view->SetCellWidth(cell);
     for (int round = 0; round < 12; ++round) {
       view->ScrollTo(int32_t(rng() % 200) - 40, int32_t(rng() % 160) + 10);
       view->DrawFrame();
@@ -66,7 +72,7 @@ TEST_F(Zoomed, PickingMatchesTheScreenAtEveryZoomUnderRandomScroll) {
         const int drawn = figs.DrawnAt(*form, *view, x, y);
         if (drawn == -2) continue;
         onFigures += drawn >= 0;
-        SCOPED_TRACE(::testing::Message() << "zoom " << zoom << " at " << x << "," << y);
+        SCOPED_TRACE(::testing::Message() << "zoom " << zoom << " cell " << cell << " at " << x << "," << y);
         downs.clear();
         figs.clicked.clear();
         figs.hovered.clear();
