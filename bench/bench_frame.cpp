@@ -1,7 +1,8 @@
-// Frame benchmark on the reference scene: compose + present, the full tick
-// with every figure walking, SetMap of a 128 x 128 map and SetFrame, against
-// SDL2 software surfaces and the memcpy floor, with a table of ratios; and
-// compose + present of the soft variant (RGBA frames) against SDL2 blending.
+// Frame benchmark on the reference scene: compose + present (also zoomed 2x),
+// the full tick with every figure walking, SetMap of a 128 x 128 map and
+// SetFrame, against SDL2 software surfaces and the memcpy floor, with a table
+// of ratios; and compose + present of the soft variant (RGBA frames) against
+// SDL2 blending.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -33,6 +34,20 @@ void BM_ComposePresent(benchmark::State& state) {
   for (auto _ : state) s.view->DrawFrame();
 }
 BENCHMARK(BM_ComposePresent)->Unit(benchmark::kMillisecond);
+
+// (a) at zoom 2 around the view's centre: a quarter of the pixels composed,
+// all of them presented.
+void BM_ComposePresent_Zoom2(benchmark::State& state) {
+  FrameScene& s = *g_scene;
+  const int32_t scrollX = s.view->ScrollX(), scrollY = s.view->ScrollY();
+  s.view->ZoomAt(2, kViewW / 2, kViewH / 2);
+  s.Rest();
+  for (auto _ : state) s.view->DrawFrame();
+  s.view->SetZoom(1);
+  s.view->ScrollTo(scrollX, scrollY);
+  s.Rest();
+}
+BENCHMARK(BM_ComposePresent_Zoom2)->Unit(benchmark::kMillisecond);
 
 void BM_ComposePresent_SDL2(benchmark::State& state) {
   for (auto _ : state) {
@@ -141,7 +156,8 @@ class MedianReporter : public benchmark::ConsoleReporter {
 };
 
 void PrintTable(const MedianReporter& rep) {
-  const double ours = rep.Get("BM_ComposePresent"), sdl = rep.Get("BM_ComposePresent_SDL2"),
+  const double ours = rep.Get("BM_ComposePresent"), zoom2 = rep.Get("BM_ComposePresent_Zoom2"),
+               sdl = rep.Get("BM_ComposePresent_SDL2"),
                sdlCompose = rep.Get("BM_Compose_SDL2"),
                floor = rep.Get("BM_ComposePresent_Memcpy"), tick = rep.Get("BM_TickWalking"),
                setMap = rep.Get("BM_SetMap128"), setFrame = rep.Get("BM_SetFrame96"),
@@ -166,6 +182,8 @@ void PrintTable(const MedianReporter& rep) {
   std::printf("%-28s %9s %9s %9s   %-19s %-19s\n", "", "ours", "SDL2", "memcpy", "ours/SDL2 (target)", "ours/memcpy (target)");
   std::printf("%-28s %s %s %s   %s %s\n", "(a) compose + present", ms(ours), ms(sdl), ms(floor), ratio(ours, sdl, 0.85),
               ratio(ours, floor, 1.10));
+  std::printf("%-28s %s %9s %9s   %s  (ours at zoom 1)\n", "(a) at zoom 2", ms(zoom2), "", "",
+              ratio(zoom2, ours, 0.50));
   std::printf("%-28s %s %s %9s   %s  (SDL2: compose only)\n", "(b) tick, all walking", ms(tick), ms(sdlCompose), "",
               ratio(tick, sdlCompose, 1.00));
   std::printf("%-28s %s %s %9s   %s\n", "(e) soft RGBA, compose+pres.", ms(soft), ms(softSdl), "",

@@ -1,6 +1,7 @@
 // API fuzzer: the input drives public calls on two views, ten figures, three
-// maps, a path finder and two path walkers through the headless host, handlers
-// included; the lists are checked after every step, every path found as well.
+// maps, a path finder and two path walkers through the headless host (mouse,
+// wheel and keys), handlers included; the lists are checked after every step,
+// every path found as well.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -204,6 +205,9 @@ void BindView(TAniView* v) {
   v->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int32_t, int32_t, float, float) { Handle(nullptr); };
   v->OnMouseUp = [](TObject*, TMouseButton, TShiftState, int32_t, int32_t, float, float) { Handle(nullptr); };
   v->OnMouseMove = [](TObject*, TShiftState, int32_t, int32_t, float, float) { Handle(nullptr); };
+  v->OnMouseWheel = [](TObject*, TShiftState, int32_t, int32_t, int32_t, float, float) { Handle(nullptr); };
+  v->OnKeyDown = [](TObject*, TKeyCode, char32_t, TShiftState) { Handle(nullptr); };
+  v->OnKeyUp = [](TObject*, TKeyCode, char32_t, TShiftState) { Handle(nullptr); };
 }
 
 void FigureStep(int i) {
@@ -355,7 +359,7 @@ void WalkerStep(TAniView* v) {
 void ViewStep(TAniView* v) {
   Values& in = *w.in;
   const int i = PickFigure();
-  switch (Traced("view", v == w.views[0] ? 0 : 1, in.Byte() % 24)) {
+  switch (Traced("view", v == w.views[0] ? 0 : 1, in.Byte() % 29)) {
     case 0: case 1: case 2: v->AddFigure(gFigures[i]); break;
     case 3: v->RemoveFigure(gFigures[i]); break;
     case 4: {
@@ -401,6 +405,23 @@ void ViewStep(TAniView* v) {
     }
     case 21: FindStep(v); break;
     case 22: WalkerStep(v); break;
+    case 23: v->SetZoom(in.Int(-2, 10)); break;
+    case 24: {
+      const int32_t x = in.Int(-500, 500), y = in.Int(-500, 500);
+      v->ScrollTo(x, y);
+      break;
+    }
+    case 25: {
+      const int32_t dx = in.Int(-500, 500), dy = in.Int(-500, 500);
+      v->ScrollBy(dx, dy);
+      break;
+    }
+    case 26: {
+      const int32_t zoom = in.Int(-2, 10), x = in.Int(-50, 450), y = in.Int(-50, 350);
+      v->ZoomAt(zoom, x, y);
+      break;
+    }
+    case 27: v->SetScrollBounds(in.Bool()); v->SetFollowSpeed(in.Int(-5, 120)); break;
     default: v->SetVisible(in.Bool()); break;
   }
 }
@@ -409,11 +430,14 @@ void HostStep() {
   Values& in = *w.in;
   THeadlessBackend* host = HeadlessBackend();
   const int32_t x = in.Int(-50, 450), y = in.Int(-50, 350);
-  switch (Traced("host", 0, in.Byte() % 6)) {
+  switch (Traced("host", 0, in.Byte() % 9)) {
     case 0: case 1: host->Advance(in.Byte() < 200 ? uint64_t(in.Range(0, 250)) : uint64_t(in.Range(0, 10000))); break;
     case 2: host->MouseDown(w.form, TMouseButton(in.Range(0, 2)), {}, x, y); break;
     case 3: host->MouseUp(w.form, TMouseButton(in.Range(0, 2)), {}, x, y); break;
     case 4: host->MouseMove(w.form, {}, x, y); break;
+    case 5: host->MouseWheel(w.form, {}, in.Int(-1000, 1000), x, y); break;
+    case 6: host->KeyDown(w.form, TKeyCode(in.Byte()), char32_t(in.Byte()), {}); break;
+    case 7: host->KeyUp(w.form, TKeyCode(in.Byte()), char32_t(in.Byte()), {}); break;
     default: host->SetCursorPos({x, y}); break;
   }
 }

@@ -1,8 +1,10 @@
 // Forms and controls on the headless backend: repaint scheduling, canvas
-// offset and clipping, alignment, mouse routing with capture and clicks,
-// screen coordinates, presentation and resource cleanup.
+// offset and clipping, alignment, mouse routing with capture and clicks, keys
+// to the focused control, the wheel, screen coordinates, presentation and
+// resource cleanup.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <functional>
@@ -43,6 +45,11 @@ class Box : public TGraphicControl {
     if (auto f = onMouseUp) f();
   }
   void MouseMove(TShiftState s, int32_t x, int32_t y) override { Log("move", mbLeft, s, x, y); }
+  void MouseWheel(TShiftState s, int32_t delta, int32_t x, int32_t y) override {
+    Log(("wheel " + std::to_string(delta)).c_str(), mbLeft, s, x, y);
+  }
+  void KeyDown(TKeyCode key, char32_t ch, TShiftState s) override { LogKey("keydown", key, ch, s); }
+  void KeyUp(TKeyCode key, char32_t ch, TShiftState s) override { LogKey("keyup", key, ch, s); }
 
  protected:
   void Paint() override {
@@ -56,9 +63,16 @@ class Box : public TGraphicControl {
   void Log(const char* what, TMouseButton b, TShiftState s, int32_t x, int32_t y) {
     if (log_ == nullptr) return;
     std::string line = std::string(Name()) + " " + what;
-    if (std::string(what) != "move") line += b == mbLeft ? " L" : b == mbRight ? " R" : " M";
+    if (std::string(what) == "down" || std::string(what) == "up") line += b == mbLeft ? " L" : b == mbRight ? " R" : " M";
     if (s.Contains(ssLeft)) line += " +left";
     line += " " + std::to_string(x) + "," + std::to_string(y);
+    log_->push_back(line);
+  }
+  void LogKey(const char* what, TKeyCode key, char32_t ch, TShiftState s) {
+    if (log_ == nullptr) return;
+    std::string line = std::string(Name()) + " " + what + " " + KeyName(key) + " " + std::to_string(uint32_t(ch));
+    if (s.Contains(ssShift)) line += " +shift";
+    if (s.Contains(ssLeft)) line += " +left";
     log_->push_back(line);
   }
   std::vector<std::string>* log_;
@@ -234,6 +248,57 @@ TEST_F(Forms, PressCapturesUntilReleaseAndReleaseInsideClicks) {
                      "A down L +left 10,10", "A move +left 70,10", "A up L 200,-5", "B move 10,10",
                      "A down L +left 10,10", "A up L 49,49", "A down R 10,10", "A up R 10,10",
                      "A down L +left 10,10", "A up L 50,10"}));
+}
+
+TEST_F(Forms, KeysGoToTheFocusedControlAndTheWheelUnderThePointer) {
+  Box* a = MakeBox("A", {0, 0, 50, 50}, clRed);
+  Box* b = MakeBox("B", {60, 0, 110, 50}, clBlue);
+  std::vector<std::string> formLog;
+  form->OnKeyDown = [&](TObject* s, TKeyCode k, char32_t, TShiftState) {
+    EXPECT_EQ(s, form);
+    formLog.push_back("form " + KeyName(k));
+  };
+  form->OnMouseWheel = [&](TObject*, TShiftState, int32_t d, int32_t x, int32_t y) {
+    formLog.push_back("form wheel " + std::to_string(d) + " " + std::to_string(x) + "," + std::to_string(y));
+  };
+  form->Show();
+  host->KeyDown(form, 'Q', U'q', {});  // nothing focused: the form's own event
+  host->MouseDown(form, mbLeft, {}, 70, 10);  // a press focuses B
+  EXPECT_TRUE(b->Focused());
+  host->KeyDown(form, VK_UP, 0, ssShift);  // with the button still held
+  host->MouseUp(form, mbLeft, {}, 70, 10);
+  host->MouseWheel(form, {}, -WHEEL_DELTA, 20, 30);  // the wheel goes under the pointer
+  host->MouseWheel(form, {}, WHEEL_DELTA, 115, 70);  // over no control
+  a->SetFocus();
+  host->KeyUp(form, VK_UP, 0, {});
+  a->SetEnabled(false);  // a disabled focused control passes keys to the form
+  host->KeyDown(form, VK_ESCAPE, U'\x1B', {});
+  a->SetEnabled(true);
+  TForm other(nullptr);
+  other.SetActiveControl(a);  // not its control
+  EXPECT_EQ(other.ActiveControl(), nullptr);
+  delete a;  // the focus goes with it
+  EXPECT_EQ(form->ActiveControl(), nullptr);
+  host->KeyDown(form, 'W', U'w', {});
+  EXPECT_EQ(log, (std::vector<std::string>{"B down L +left 10,10", "B keydown Up 0 +shift +left", "B up L 10,10",
+                                           "A wheel -120 20,30", "A keyup Up 0"}));
+  EXPECT_EQ(formLog, (std::vector<std::string>{"form Q", "form wheel 120 115,70", "form Escape", "form W"}));
+}
+
+TEST(Keys, NamesAndCharactersOfKeyCodes) {
+  for (TKeyCode k = 1; k < 0x100; ++k) {
+    const std::string name = KeyName(k);
+    if (name.empty()) continue;
+    EXPECT_EQ(KeyFromName(name), k) << name;
+    std::string lower = name;
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(KeyFromName(lower), k) << lower;
+  }
+  EXPECT_EQ(KeyFromName("F12"), VK_F1 + 11);
+  EXPECT_EQ(KeyFromName("Lef"), 0);
+  EXPECT_EQ(std::u32string({KeyChar('A', false), KeyChar('A', true), KeyChar('5', false), KeyChar(VK_ADD, false),
+                            KeyChar(VK_LEFT, false)}),
+            std::u32string({U'a', U'A', U'5', U'+', 0}));
 }
 
 TEST_F(Forms, HandlersMayDestroyThePressedControlOrTheForm) {

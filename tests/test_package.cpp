@@ -500,6 +500,9 @@ struct Handlers {
     table.Add("Mouse", TExtMouseEvent(
                            [this](TObject*, TMouseButton, TShiftState, int32_t, int32_t, float, float) { ++calls; }));
     table.Add("Move", TExtMouseMoveEvent([this](TObject*, TShiftState, int32_t, int32_t, float, float) { ++calls; }));
+    table.Add("Key", TKeyEvent([this](TObject*, TKeyCode, char32_t, TShiftState) { ++calls; }));
+    table.Add("Wheel", TExtMouseWheelEvent(
+                           [this](TObject*, TShiftState, int32_t, int32_t, int32_t, float, float) { ++calls; }));
   }
 };
 
@@ -519,7 +522,8 @@ void SetEverything(TComponent* c, int seed, TMethodResolver* handlers) {
       case tkMethod: {
         const std::string type = p->TypeName;
         const char* h = type == "TCollideEvent" ? "Collide" : type == "TExtMouseEvent" ? "Mouse"
-                        : type == "TExtMouseMoveEvent" ? "Move" : "Notify";
+                        : type == "TExtMouseMoveEvent" ? "Move" : type == "TKeyEvent" ? "Key"
+                        : type == "TExtMouseWheelEvent" ? "Wheel" : "Notify";
         ok = SetMethodProp(c, p, h, handlers);
         break;
       }

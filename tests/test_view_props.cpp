@@ -20,7 +20,8 @@ TEST_F(ViewProperties, PublishedInOrderAfterTheControlsEight) {
   const std::vector<std::string> want = {
       "Name", "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint", "Interval", "Enabled", "Align",
       "ShowHint", "Visible", "Color", "CellWidth", "About", "OnBeforeUpdate", "OnAfterUpdate", "OnAfterDisplay",
-      "OnMouseDown", "OnMouseUp", "OnMouseMove", "OnClick"};
+      "OnMouseDown", "OnMouseUp", "OnMouseMove", "OnClick", "Zoom", "FollowSpeed", "ScrollBounds",
+      "OnKeyDown", "OnKeyUp", "OnMouseWheel"};
   EXPECT_EQ(names, want);
 }
 

@@ -1,10 +1,12 @@
 // TAniView: the scene view control. It keeps a fixed 255-slot display list of
 // placed figures and tall tiles, runs the frame tick (scripts, motion and
 // collision, hover, depth sort, camera, compose, present), binds tile maps as
-// snapshots and turns pointer input into grid-aware events.
+// snapshots, shows frames zoomed, and turns pointer, wheel and key input into
+// grid-aware events.
 //
 // [SECTION] index: entry and tile records | view class: published interface,
-// display list, projection, map binding, tick, rendering, pointer input.
+// display list, projection, camera and zoom, map binding, tick, rendering,
+// pointer input.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +30,10 @@ using TExtMouseEvent = TEvent<TObject* /*Sender*/, TMouseButton /*Button*/, TShi
                               int32_t /*X*/, int32_t /*Y*/, float /*GridX*/, float /*GridY*/>;
 using TExtMouseMoveEvent =
     TEvent<TObject* /*Sender*/, TShiftState /*Shift*/, int32_t /*X*/, int32_t /*Y*/, float /*GridX*/, float /*GridY*/>;
+// The wheel turned by WheelDelta (WHEEL_DELTA a notch, positive away from the
+// user) over view pixel (X, Y) and the grid position there.
+using TExtMouseWheelEvent = TEvent<TObject* /*Sender*/, TShiftState /*Shift*/, int32_t /*WheelDelta*/, int32_t /*X*/,
+                                   int32_t /*Y*/, float /*GridX*/, float /*GridY*/>;
 
 // [SECTION] Entry and tile records
 // The view's image of one tile number: mask and image built at binding.
@@ -62,6 +68,7 @@ struct TAniEntry {
 constexpr int32_t kMaxEntries = 255;
 constexpr int32_t kMaxTiles = 255;
 constexpr uint64_t kDefaultBackgroundCache = uint64_t(64) << 20;  // bytes
+constexpr int32_t kMaxZoom = 8;
 
 // The grid cell is a CellWidth x CellWidth / 2 diamond; CellWidth is even.
 constexpr int32_t kDefaultCellWidth = 48;
@@ -98,6 +105,9 @@ class TAniView : public TGraphicControl {
   TExtMouseEvent OnMouseDown;
   TExtMouseEvent OnMouseUp;
   TExtMouseMoveEvent OnMouseMove;
+  TKeyEvent OnKeyDown;  // keys while the view has the focus
+  TKeyEvent OnKeyUp;
+  TExtMouseWheelEvent OnMouseWheel;
 
   // [SECTION] Display list. Figures are passed as the application's variable;
   // the entry keeps the variable's address, so the variable must stay alive
@@ -112,6 +122,42 @@ class TAniView : public TGraphicControl {
   void GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY) const;
   void SetKeyFigure(TAniFigure*& Figure);
   void ClearKeyFigure();
+
+  // [SECTION] Camera and zoom
+  // The scroll, set by the application while no key figure is followed (with
+  // one, the next tick's camera rule sets it again). ScrollBounds keeps it in
+  // range at once.
+  void SetScrollX(int32_t Value) { ScrollTo(Value, FScrollY); }
+  void SetScrollY(int32_t Value) { ScrollTo(FScrollX, Value); }
+  void ScrollTo(int32_t X, int32_t Y);
+  void ScrollBy(int32_t DX, int32_t DY);
+  // Keeps the map's background on screen: on each axis the scroll stays
+  // between 0 and (composed size - background size), so a background larger
+  // than the view shows no edge inside it and a smaller one is never cut.
+  // Off by default; nothing is bounded while no map is bound.
+  bool ScrollBounds() const { return FScrollBounds; }
+  void SetScrollBounds(bool Value);
+  // Percent of the way to the key figure the camera moves per tick (at least
+  // a pixel), 1 to 100; 100 (the default) jumps straight there.
+  int32_t FollowSpeed() const { return FFollowSpeed; }
+  void SetFollowSpeed(int32_t Value);
+  // Frames are composed at 1x in a buffer of the view's size divided by Zoom
+  // (rounded up) and shown enlarged Zoom times; pointer positions reach the
+  // view's events and hit tests divided by Zoom, in composed pixels. 1 to
+  // kMaxZoom, values outside are clamped; default 1. Whole factors only: each
+  // composed pixel then covers the same square of control pixels, so pixel
+  // art keeps even pixels and a control pixel maps to exactly one composed
+  // pixel by floor division, the one drawn there.
+  int32_t Zoom() const { return FZoom; }
+  void SetZoom(int32_t Value);
+  // SetZoom keeping the background pixel under client pixel (X, Y) (the
+  // pointer, say) under it, when no key figure is followed.
+  void ZoomAt(int32_t Value, int32_t X, int32_t Y);
+  // The composed frame's size.
+  int32_t ComposedWidth() const;
+  int32_t ComposedHeight() const;
+  // A client pixel of the control to the composed pixel shown there.
+  TPoint ClientToComposed(TPoint P) const;
 
   // [SECTION] Map binding
   void SetMap(TAniMap* Map);
@@ -146,6 +192,9 @@ class TAniView : public TGraphicControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseWheel(TShiftState Shift, int32_t WheelDelta, int32_t X, int32_t Y) override;
+  void KeyDown(TKeyCode Key, char32_t Char, TShiftState Shift) override;
+  void KeyUp(TKeyCode Key, char32_t Char, TShiftState Shift) override;
 
   // [SECTION] Read access for tools, tests and applications
   int32_t EntryCount() const { return FEntryCount; }
@@ -233,9 +282,11 @@ class TAniView : public TGraphicControl {
   void MoveCollider(int32_t S, float X, float Y);
   void HoverPass();
   void CameraStep();
+  void ClampScroll();
   void SettleClear();
   void FillClear(HDC Target, bool AroundBackground);
   void Compose();
+  void PresentRows(HDC Canvas, HDC Buffer, int32_t Top, int32_t Bottom);
   void CollectDrawOps();
   void DrawEntries();
   void DrawOps(HDC Buffer, int64_t Top, int64_t Bottom);
@@ -270,6 +321,9 @@ class TAniView : public TGraphicControl {
   TBitmap* FBuffer = nullptr;
   TTileImage FTileImages[kMaxTiles + 1];  // tile 0 unused
   Walk* FWalks = nullptr;  // innermost active walk
+  int32_t FZoom = 1;
+  int32_t FFollowSpeed = 100;
+  bool FScrollBounds = false;
   bool FClearPending = false;  // the tick's clear is still to be made
   int32_t FCellWidth = kDefaultCellWidth;
   // One blit of a frame, collected from the display list before the frame

@@ -1,7 +1,7 @@
 // Composing and presenting a frame: the tick's clear, the background and the
 // entries, done band by band so that each band of the back buffer stays in
-// cache while it is drawn and presented; then a few chunks of the background
-// around the view rendered ahead.
+// cache while it is drawn and presented (enlarged by the zoom); then a few
+// chunks of the background around the view rendered ahead.
 #include <algorithm>
 #include <limits>
 
@@ -25,11 +25,23 @@ void TAniView::SettleClear() {
   if (FBuffer) FillClear(FBuffer->Canvas()->Handle(), false);
 }
 
-// Fills the cleared area (the control's rectangle) with the background brush.
+// Shows rows [Top, Bottom) of the back buffer on the control, enlarged by the
+// zoom and clipped to the control.
+void TAniView::PresentRows(HDC Canvas, HDC Buffer, int32_t Top, int32_t Bottom) {
+  const int32_t W = Width(), H = Height();
+  if (FZoom == 1) {
+    if (Top < H) PresentBlt(Canvas, 0, Top, W, std::min(Bottom, H) - Top, Buffer, 0, Top);
+    return;
+  }
+  const int64_t top = int64_t(Top) * FZoom, bottom = std::min<int64_t>(int64_t(Bottom) * FZoom, H);
+  if (top < bottom) ZoomBlt(Canvas, 0, int32_t(top), W, int32_t(bottom - top), Buffer, 0, Top, FZoom);
+}
+
+// Fills the cleared area (the composed frame's rectangle) with the background brush.
 // AroundBackground leaves out the part the background copy overwrites next:
 // nothing can see those pixels in between.
 void TAniView::FillClear(HDC Target, bool AroundBackground) {
-  const int64_t W = int64_t(Width()) + 1, H = int64_t(Height()) + 1;
+  const int64_t W = int64_t(ComposedWidth()) + 1, H = int64_t(ComposedHeight()) + 1;
   auto fill = [&](int64_t l, int64_t t, int64_t r, int64_t b) {
     if (l >= r || t >= b) return;
     const RECT rect{SaturateInt32(l), SaturateInt32(t), SaturateInt32(r), SaturateInt32(b)};
@@ -62,7 +74,6 @@ void TAniView::Compose() {
   const bool clear = FClearPending;
   FClearPending = false;
   const bool background = FBackgroundBound && FBackgroundWidth > 0 && FBackgroundHeight > 0;
-  const int32_t W = Width(), H = Height();
   FFrameStamp = FChunkClock + 1;
   auto fill = [&] {
     if (clear) FillClear(buffer, background);
@@ -74,7 +85,7 @@ void TAniView::Compose() {
     fill();
     DrawEntries();
     OnAfterUpdate(this);
-    PresentBlt(canvas, 0, 0, W, H, buffer, 0, 0);
+    PresentRows(canvas, buffer, 0, ComposedHeight());
     PrefetchBackground();
     return;
   }
@@ -88,12 +99,12 @@ void TAniView::Compose() {
     SetClipRect(buffer, &band);
     fill();
     DrawOps(buffer, top, bottom);
-    if (presentBands && top < H) PresentBlt(canvas, 0, top, W, std::min(bottom, H) - top, buffer, 0, top);
+    if (presentBands) PresentRows(canvas, buffer, top, bottom);
   }
   SetClipRect(buffer, nullptr);
   SelectObject(FMemDC, FMemDCBitmap);
   OnAfterUpdate(this);
-  if (!presentBands) PresentBlt(canvas, 0, 0, W, H, buffer, 0, 0);
+  if (!presentBands) PresentRows(canvas, buffer, 0, ComposedHeight());
   PrefetchBackground();
 }
 

@@ -96,15 +96,4 @@ void TAniView::ClearKeyFigure() {
   FScrollY = 0;
 }
 
-void TAniView::CameraStep() {
-  if (FKeyFigure <= 0) return;
-  // A key slot that was freed or taken by a tile has no figure to follow.
-  TAniFigure* K = FigureAt(FKeyFigure);
-  if (!K) return;
-  const TAniEntry& e = FEntries[FKeyFigure];
-  // C++ integer division truncates toward zero, as the camera rule wants.
-  FScrollX = SaturateInt32((int64_t(Width()) - int64_t(K->Width)) / 2 - e.ScreenX);
-  FScrollY = SaturateInt32((int64_t(Height()) - int64_t(K->Height)) / 2 - e.ScreenY);
-}
-
 }  // namespace vel

@@ -1,5 +1,6 @@
 // Published properties of TAniView for form files and the builder's
-// inspector: the host control's own eight, then the view's in their order.
+// inspector: the host control's own eight, then the view's in their order,
+// then the camera, zoom, key and wheel properties.
 #include "velscene/platform/typinfo/host_typinfo.h"
 #include "velscene/platform/typinfo/propbuild.h"
 #include "velscene/view.h"
@@ -33,6 +34,12 @@ void RegisterAniViewClass() {
       MakeEventProp("OnMouseUp", "TExtMouseEvent", &V::OnMouseUp),
       MakeEventProp("OnMouseMove", "TExtMouseMoveEvent", &V::OnMouseMove),
       ControlOnClickProp(),
+      WithDefault(MakeProp("Zoom", tkInteger, "Integer", &V::Zoom, &V::SetZoom), int64_t{1}),
+      WithDefault(MakeProp("FollowSpeed", tkInteger, "Integer", &V::FollowSpeed, &V::SetFollowSpeed), int64_t{100}),
+      WithDefault(MakeProp("ScrollBounds", tkBoolean, "Boolean", &V::ScrollBounds, &V::SetScrollBounds), false),
+      MakeEventProp("OnKeyDown", "TKeyEvent", &V::OnKeyDown),
+      MakeEventProp("OnKeyUp", "TKeyEvent", &V::OnKeyUp),
+      MakeEventProp("OnMouseWheel", "TExtMouseWheelEvent", &V::OnMouseWheel),
   };
   RegisterClassInfo(std::move(info));
 }

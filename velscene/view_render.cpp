@@ -121,15 +121,18 @@ void TAniView::Paint() {
     FillRect(Canvas()->Handle(), &all, FBackBrush);
     return;
   }
-  if (FBuffer->Width() == W && FBuffer->Height() == H) {
-    PresentBlt(Canvas()->Handle(), 0, 0, W, H, FBuffer->Canvas()->Handle(), 0, 0);
+  // The buffer holds the composed frame: the control's size divided by the zoom.
+  const int32_t CW = ComposedWidth(), CH = ComposedHeight();
+  if (FBuffer->Width() == CW && FBuffer->Height() == CH) {
+    PresentRows(Canvas()->Handle(), FBuffer->Canvas()->Handle(), 0, CH);
     return;
   }
   // Both sides at once: a side set alone could make a transient size the
   // raster layer refuses (say the old height with the new width), and the
   // refusal would leave the buffer empty at the new size.
-  FBuffer->SetSize(W, H);
-  FillRect(FBuffer->Canvas()->Handle(), &all, FBackBrush);
+  FBuffer->SetSize(CW, CH);
+  const RECT composed{0, 0, SaturateInt32(int64_t(CW) + 1), SaturateInt32(int64_t(CH) + 1)};
+  FillRect(FBuffer->Canvas()->Handle(), &composed, FBackBrush);
 }
 
 }  // namespace vel

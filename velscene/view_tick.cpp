@@ -75,7 +75,7 @@ void TAniView::ScriptStep(TAniFigure& F) {
 }
 
 void TAniView::HoverPass() {
-  const TPoint p = ScreenToClient(GetCursorPos());
+  const TPoint p = ClientToComposed(ScreenToClient(GetCursorPos()));
   bool searching = true, unfired = true;
   for (Walk w(*this, true); w.Current > 0; w.Advance()) {
     const TAniEntry& e = FEntries[w.Current];

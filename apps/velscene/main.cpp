@@ -15,9 +15,11 @@ constexpr const char* kUsage =
     "       velscene render SCENE --ticks N --out DIR [--trace FILE] [--no-frames] [--no-animation]\n"
     "\n"
     "play    opens a window and runs the scene; a click on the ground walks the key\n"
-    "        figure there, a click on a figure is logged. Without a display it\n"
-    "        renders to files instead (--ticks, default 120; --out, default\n"
-    "        velscene-out/<scene name>) and prints where.\n"
+    "        figure there, a click on a figure is logged. Arrow keys or WASD pan\n"
+    "        (and stop following the key figure), the wheel and +/- zoom around\n"
+    "        the pointer, F follows the key figure or stops, Esc closes. Without\n"
+    "        a display it renders to files instead (--ticks, default 120; --out,\n"
+    "        default velscene-out/<scene name>) and prints where.\n"
     "render  runs the scene headless for N ticks and writes frame_0001.png ...,\n"
     "        animation.png (animated PNG) and, with --trace, one JSON line per tick.\n";
 

@@ -83,8 +83,8 @@ int RunPlay(const TCommandLine& cl) {
   };
   runner.Start();
   runner.SetActive(true);
-  std::printf("playing %s in a window (%s); close the window to quit\n", cl.Scene.c_str(),
-              Application().Backend().Name());
+  std::printf("playing %s in a window (%s): arrows/WASD pan, wheel or +/- zoom, F follows, Esc closes\n",
+              cl.Scene.c_str(), Application().Backend().Name());
   std::fflush(stdout);
   Application().Run();
   runner.SetActive(false);

@@ -40,6 +40,7 @@ void FinalizePackage(const TPackageInfoTable* table);
   X(ImageIO)              \
   X(Graphics)             \
   X(Events)               \
+  X(Keys)                 \
   X(Classes)              \
   X(Controls)             \
   X(Forms)                \

@@ -81,6 +81,15 @@ void TControl::Click() { OnClick(this); }
 void TControl::MouseDown(TMouseButton, TShiftState, int32_t, int32_t) {}
 void TControl::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) {}
 void TControl::MouseMove(TShiftState, int32_t, int32_t) {}
+void TControl::MouseWheel(TShiftState, int32_t, int32_t, int32_t) {}
+void TControl::KeyDown(TKeyCode, char32_t, TShiftState) {}
+void TControl::KeyUp(TKeyCode, char32_t, TShiftState) {}
+
+void TControl::SetFocus() {
+  if (parent_ != nullptr) parent_->SetActiveControl(this);
+}
+
+bool TControl::Focused() const { return parent_ != nullptr && parent_->ActiveControl() == this; }
 
 void TControl::Invalidate() {
   if (parent_ != nullptr) parent_->InvalidateControl(this);

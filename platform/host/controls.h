@@ -1,5 +1,6 @@
-// Controls: mouse and alignment types, TControl (a rectangle on a form with a
-// canvas, paint and mouse notifications) and the window-less TGraphicControl.
+// Controls: mouse, key and alignment types, TControl (a rectangle on a form
+// with a canvas, paint, mouse, wheel and key notifications, and focus) and the
+// window-less TGraphicControl.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 #include "velscene/platform/host/classes.h"
 #include "velscene/platform/host/events.h"
+#include "velscene/platform/host/keys.h"
 #include "velscene/platform/base/flags.h"
 #include "velscene/platform/base/geometry.h"
 #include "velscene/platform/base/saturate.h"
@@ -27,6 +29,14 @@ using TShiftState = TFlags<TShiftStateFlag>;
 constexpr TShiftStateFlag ButtonShift(TMouseButton button) {
   return button == mbRight ? ssRight : button == mbMiddle ? ssMiddle : ssLeft;
 }
+
+// A key pressed or released: its code, the character it types (0 for none)
+// and the modifiers and buttons held.
+using TKeyEvent = TEvent<TObject* /*Sender*/, TKeyCode /*Key*/, char32_t /*Char*/, TShiftState /*Shift*/>;
+// The wheel turned by WheelDelta (WHEEL_DELTA a notch, positive away from the
+// user) with the pointer at (X, Y), client pixels of the receiver.
+using TMouseWheelEvent =
+    TEvent<TObject* /*Sender*/, TShiftState /*Shift*/, int32_t /*WheelDelta*/, int32_t /*X*/, int32_t /*Y*/>;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -98,6 +108,16 @@ class TControl : public TComponent {
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  // The wheel, for the control under the pointer (or holding the capture).
+  virtual void MouseWheel(TShiftState Shift, int32_t WheelDelta, int32_t X, int32_t Y);
+  // Keys, for the focused control.
+  virtual void KeyDown(TKeyCode Key, char32_t Char, TShiftState Shift);
+  virtual void KeyUp(TKeyCode Key, char32_t Char, TShiftState Shift);
+
+  // Focus: the control its form gives the keys to. A press on a control
+  // focuses it; SetFocus does so without one. Without a parent it does nothing.
+  void SetFocus();
+  bool Focused() const;
 
   // Schedules a Paint on the application's next paint pass.
   void Invalidate();

@@ -1,5 +1,5 @@
 // TForm: the window's surface and controls, alignment, painting of what was
-// invalidated, and routing of backend mouse input to controls.
+// invalidated, and routing of backend mouse, wheel and key input to controls.
 #include "velscene/platform/host/forms.h"
 
 #include <algorithm>
@@ -108,6 +108,7 @@ void TForm::RemoveControl(TControl* c) {
   if (it == controls_.end()) return;
   DetachContext(c->context_);
   if (capture_ == c) capture_ = nullptr;
+  if (active_ == c) active_ = nullptr;
   controls_.erase(it);
   c->paintPending_ = false;
   if (!ComponentState().Contains(csDestroying)) ControlChanged(c);
@@ -274,6 +275,7 @@ void TForm::DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x,
   TControl* c = RouteTarget(x, y);
   if (c == nullptr) return;
   capture_ = c;
+  active_ = c;
   c->MouseDown(button, shift, SaturateInt32(int64_t{x} - c->left_), SaturateInt32(int64_t{y} - c->top_));
 }
 
@@ -303,6 +305,39 @@ void TForm::DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, i
   c = pressed.Get();
   if (!self || c == nullptr || c->parent_ != this) return;
   if (button == mbLeft && c->visible_ && c->enabled_ && c->ContainsPoint(x, y)) c->Click();
+}
+
+// ---------------------------------------------------------------------------
+// Wheel, keys and focus
+// ---------------------------------------------------------------------------
+void TForm::DispatchMouseWheel(TShiftState shift, int32_t delta, int32_t x, int32_t y) {
+  shift |= Application().HeldButtons();
+  TControl* c = RouteTarget(x, y);
+  if (c == nullptr) {
+    OnMouseWheel(this, shift, delta, x, y);
+    return;
+  }
+  c->MouseWheel(shift, delta, SaturateInt32(int64_t{x} - c->left_), SaturateInt32(int64_t{y} - c->top_));
+}
+
+void TForm::SetActiveControl(TControl* c) {
+  active_ = std::find(controls_.begin(), controls_.end(), c) != controls_.end() ? c : nullptr;
+}
+
+void TForm::DispatchKeyDown(TKeyCode key, char32_t ch, TShiftState shift) {
+  shift |= Application().HeldButtons();
+  if (active_ != nullptr && active_->visible_ && active_->enabled_)
+    active_->KeyDown(key, ch, shift);
+  else
+    OnKeyDown(this, key, ch, shift);
+}
+
+void TForm::DispatchKeyUp(TKeyCode key, char32_t ch, TShiftState shift) {
+  shift |= Application().HeldButtons();
+  if (active_ != nullptr && active_->visible_ && active_->enabled_)
+    active_->KeyUp(key, ch, shift);
+  else
+    OnKeyUp(this, key, ch, shift);
 }
 
 }  // namespace vel

@@ -1,5 +1,6 @@
 // TForm: a top-level window with a surface bitmap, child controls in z-order,
-// alignment, painting of invalidated controls and mouse routing.
+// alignment, painting of invalidated controls, mouse routing, and keys for
+// the focused control.
 #pragma once
 
 #include <cstdint>
@@ -73,6 +74,21 @@ class TForm : public TComponent {
   void DispatchMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   void DispatchMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   void DispatchMouseMove(TShiftState shift, int32_t x, int32_t y);
+  // The wheel, in client pixels: to the control holding the capture, else
+  // the topmost visible, enabled control under the pointer, else the form's
+  // own OnMouseWheel (with client pixels).
+  void DispatchMouseWheel(TShiftState shift, int32_t delta, int32_t x, int32_t y);
+  // Keys: to the active control while it is visible and enabled, else to the
+  // form's own OnKeyDown / OnKeyUp.
+  void DispatchKeyDown(TKeyCode key, char32_t ch, TShiftState shift);
+  void DispatchKeyUp(TKeyCode key, char32_t ch, TShiftState shift);
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TMouseWheelEvent OnMouseWheel;
+  // The focused control (null when none). Only a control of this form can be
+  // made active; anything else clears it. A press on a control activates it.
+  TControl* ActiveControl() const { return active_; }
+  void SetActiveControl(TControl* c);
   // The control holding the mouse capture (null when none).
   TControl* CaptureControl() const { return capture_; }
   // The topmost visible, enabled control at a client point, or null.
@@ -112,6 +128,7 @@ class TForm : public TComponent {
   TCanvas* canvas_ = nullptr;
   std::vector<TControl*> controls_;
   TControl* capture_ = nullptr;
+  TControl* active_ = nullptr;
   uint64_t presentedVersion_ = 0;
 };
 

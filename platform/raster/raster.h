@@ -148,6 +148,14 @@ bool BitBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC sr
 // with SRCCOPY. A large copy writes past the cache, so that the frame does not
 // push out what the next one is drawn from.
 bool PresentBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy);
+// SRCCOPY enlarged by a whole factor (nearest neighbour): destination pixel
+// (x + i, y + j) takes source pixel (sx + i div factor, sy + j div factor), for
+// 0 <= i < width, 0 <= j < height (destination pixels). Factor 1 is PresentBlt.
+// Refused (false): a factor outside 1..kMaxZoomFactor, source and destination
+// the same bitmap, a colour source into a monochrome destination.
+constexpr int32_t kMaxZoomFactor = 64;
+bool ZoomBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy,
+             int32_t factor);
 bool PatBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t rop);
 // A sprite in one call: selects mask into src and AND-blits it (SRCAND) from
 // (0, 0), then selects image and OR-blits it (SRCPAINT) into the same

@@ -82,6 +82,18 @@ void RowStream(uint32_t* d, const uint32_t* s, size_t n) {
   std::memcpy(d, s, n * sizeof(uint32_t));
 #endif
 }
+}  // namespace
+
+void raster::StreamRow(uint32_t* d, const uint32_t* s, size_t n) { RowStream(d, s, n); }
+
+void raster::StreamFence() {
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
+}
+
+namespace {
+
 void RowAnd(uint32_t* __restrict d, const uint32_t* __restrict s, size_t n) {
   for (size_t i = 0; i < n; ++i) d[i] &= s[i];
 }

@@ -21,11 +21,12 @@ void VelsceneFinalize() { ++g_velsceneFinalized; }
 // Velscene last.
 const TPackageUnitEntry kUnits[] = {
     VELPACK1_UNIT(Object),      VELPACK1_UNIT(Flags),       VELPACK1_UNIT(Raster),
-    VELPACK1_UNIT(Graphics),    VELPACK1_UNIT(Events),      VELPACK1_UNIT(Classes),
-    VELPACK1_UNIT(Controls),    VELPACK1_UNIT(Timer),       VELPACK1_UNIT(Backend),
-    VELPACK1_UNIT(Application), VELPACK1_UNIT(Dialogs),     VELPACK1_UNIT(TypInfo),
-    VELPACK1_UNIT(PropBuild),   VELPACK1_UNIT(HostTypInfo), VELPACK1_UNIT(Design),
-    VELPACK1_UNIT(VersionInfo), VELPACK1_UNIT(Modules),     VELPACK1_UNIT(Packages),
+    VELPACK1_UNIT(Graphics),    VELPACK1_UNIT(Events),      VELPACK1_UNIT(Keys),
+    VELPACK1_UNIT(Classes),     VELPACK1_UNIT(Controls),    VELPACK1_UNIT(Timer),
+    VELPACK1_UNIT(Backend),     VELPACK1_UNIT(Application), VELPACK1_UNIT(Dialogs),
+    VELPACK1_UNIT(TypInfo),     VELPACK1_UNIT(PropBuild),   VELPACK1_UNIT(HostTypInfo),
+    VELPACK1_UNIT(Design),      VELPACK1_UNIT(VersionInfo), VELPACK1_UNIT(Modules),
+    VELPACK1_UNIT(Packages),
     {&VelsceneInitialize, &VelsceneFinalize},
 };
 

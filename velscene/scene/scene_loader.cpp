@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "velscene/platform/graphics/image_files.h"
+#include "velscene/platform/host/keys.h"
 #include "velscene/scene/internal/scene_load_parts.h"
 #include "velscene/view.h"
 
@@ -69,7 +70,7 @@ namespace {
 // Sections
 // ---------------------------------------------------------------------------
 SceneViewDesc ReadView(const SceneNode& n) {
-  n.Allow({"width", "height", "interval", "color", "cellWidth"});
+  n.Allow({"width", "height", "interval", "color", "cellWidth", "zoom"});
   SceneViewDesc v;
   if (auto w = n.Optional("width")) v.Width = int32_t(w->Int(1, 4096));
   if (auto h = n.Optional("height")) v.Height = int32_t(h->Int(1, 4096));
@@ -79,6 +80,7 @@ SceneViewDesc ReadView(const SceneNode& n) {
     v.CellWidth = int32_t(c->Int(kMinCellWidth, kMaxCellWidth));
     if (v.CellWidth % 2 != 0) c->Fail("the cell width must be even (the cell is half as high)");
   }
+  if (auto z = n.Optional("zoom")) v.Zoom = int32_t(z->Int(1, kMaxZoom));
   return v;
 }
 
@@ -125,7 +127,16 @@ constexpr Verb kVerbs[] = {
     {"remove", SceneActionKind::Remove},       {"add", SceneActionKind::Add},
     {"cursor", SceneActionKind::Cursor},       {"mouseDown", SceneActionKind::MouseDown},
     {"mouseUp", SceneActionKind::MouseUp},     {"playScript", SceneActionKind::PlayScript},
+    {"key", SceneActionKind::Key},             {"keyDown", SceneActionKind::KeyDown},
+    {"keyUp", SceneActionKind::KeyUp},         {"wheel", SceneActionKind::Wheel},
 };
+
+// Two whole numbers [x, y]: a pixel of the view.
+void ReadPixel(const SceneNode& n, SceneActionDesc& act) {
+  if (!n.IsArray() || n.Size() != 2) n.Fail("expected a list of two whole numbers [x, y]");
+  act.X = int32_t(n.At(0).Int(-kCoordLimit, kCoordLimit));
+  act.Y = int32_t(n.At(1).Int(-kCoordLimit, kCoordLimit));
+}
 
 SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
   a.ExpectObject();
@@ -138,7 +149,8 @@ SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
     verb = &v;
   }
   if (!verb)
-    a.Fail("an action needs one of move, setPos, remove, add, cursor, mouseDown, mouseUp, playScript");
+    a.Fail("an action needs one of move, setPos, remove, add, cursor, mouseDown, mouseUp, playScript, key, "
+           "keyDown, keyUp, wheel");
   act.Kind = verb->Kind;
   const SceneNode what = a.Field(verb->Key);
   switch (act.Kind) {
@@ -161,9 +173,7 @@ SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
     case SceneActionKind::MouseDown:
     case SceneActionKind::MouseUp: {
       a.Allow({"tick", verb->Key, "button"});
-      if (!what.IsArray() || what.Size() != 2) what.Fail("expected a list of two whole numbers [x, y]");
-      act.X = int32_t(what.At(0).Int(-kCoordLimit, kCoordLimit));
-      act.Y = int32_t(what.At(1).Int(-kCoordLimit, kCoordLimit));
+      ReadPixel(what, act);
       if (auto b = a.Optional("button")) {
         if (act.Kind == SceneActionKind::Cursor) b->Fail("a cursor move has no button");
         const std::string s = b->String();
@@ -172,6 +182,24 @@ SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
         else if (s == "middle") act.Button = mbMiddle;
         else b->Fail("expected \"left\", \"right\" or \"middle\", found \"" + s + "\"");
       }
+      break;
+    }
+    case SceneActionKind::Key:
+    case SceneActionKind::KeyDown:
+    case SceneActionKind::KeyUp: {
+      a.Allow({"tick", verb->Key, "shift"});
+      const std::string name = what.String();
+      act.KeyCode = KeyFromName(name);
+      if (act.KeyCode == 0)
+        what.Fail("no key named \"" + name + "\" (names such as \"Left\", \"A\", \"7\", \"F1\", \"Escape\", \"Plus\")");
+      if (auto sh = a.Optional("shift")) act.Shift = sh->Bool();
+      break;
+    }
+    case SceneActionKind::Wheel: {
+      a.Allow({"tick", verb->Key, "at"});
+      act.Notches = int32_t(what.Int(-100, 100));
+      if (act.Notches == 0) what.Fail("a wheel turn of 0 notches does nothing");
+      ReadPixel(a.Field("at"), act);
       break;
     }
     case SceneActionKind::PlayScript: {

@@ -1,5 +1,6 @@
 // The scene model: view, tiles, map, figures (frames, scripts, routes),
-// placement, key figure and actions, checked and with images decoded.
+// placement, key figure and actions (figures, pointer, keys, wheel), checked
+// and with images decoded.
 #pragma once
 
 #include <array>
@@ -23,6 +24,7 @@ struct SceneViewDesc {
   uint32_t Interval = 100;
   TColor Color = clBlack;
   int32_t CellWidth = 48;  // even, 8 to 1024
+  int32_t Zoom = 1;
 };
 
 struct SceneTileDesc {
@@ -109,15 +111,18 @@ struct SceneFigureDesc {
   std::optional<SceneWalkDesc> Walk;
 };
 
-enum class SceneActionKind { Move, SetPos, Remove, Add, Cursor, MouseDown, MouseUp, PlayScript };
+enum class SceneActionKind { Move, SetPos, Remove, Add, Cursor, MouseDown, MouseUp, PlayScript, Key, KeyDown, KeyUp, Wheel };
 
 struct SceneActionDesc {
   int64_t Tick = 0;
   SceneActionKind Kind = SceneActionKind::Move;
   int32_t Figure = -1;  // index into Figures, for the figure actions
   ScenePoint To{};      // Move, SetPos
-  int32_t X = 0, Y = 0;  // Cursor, MouseDown, MouseUp: view pixels
+  int32_t X = 0, Y = 0;  // Cursor, MouseDown, MouseUp, Wheel: client pixels of the view
   TMouseButton Button = mbLeft;
+  TKeyCode KeyCode = 0;  // Key (down and up), KeyDown, KeyUp
+  bool Shift = false;
+  int32_t Notches = 0;  // Wheel: positive away from the user
   int32_t Script = 0;  // PlayScript
   bool Loop = false;
   bool Path = false;  // Move: along a found path

@@ -30,7 +30,8 @@ void RunSceneHeadless(const SceneDesc& desc, int64_t ticks, const std::function<
   runner.SetActive(true);
   const int32_t w = runner.View()->Width(), h = runner.View()->Height();
   std::vector<uint32_t> frame(size_t(w) * size_t(h));
-  for (int64_t k = 1; k <= ticks; ++k) {
+  // Escape closes the window: the run ends there.
+  for (int64_t k = 1; k <= ticks && runner.Form()->Visible(); ++k) {
     clock->Advance(desc.View.Interval);
     if (runner.Ticks() != k) throw std::logic_error("the view's timer did not tick once per interval");
     if (!onFrame) continue;

@@ -29,6 +29,7 @@ void TSceneRunner::Build() {
   view_->SetInterval(desc.View.Interval);
   view_->SetColor(desc.View.Color);
   view_->SetCellWidth(desc.View.CellWidth);
+  view_->SetZoom(desc.View.Zoom);
   BuildMap();
   for (size_t i = 0; i < desc.Figures.size(); ++i) BuildFigure(i);
   for (size_t i = 0; i < figures_.size(); ++i) BindEvents(i);
@@ -38,6 +39,7 @@ void TSceneRunner::Build() {
   events_.reserve(figures_.size() * 4 + 16);
 
   view_->OnBeforeUpdate = [this](TObject*) {
+    PanStep();
     // A press on the ground (no figure took the click) walks the key figure
     // there along a path.
     if (!groundClick_) return;
@@ -46,6 +48,7 @@ void TSceneRunner::Build() {
     if (Valid(desc_.Key) && figures_[size_t(desc_.Key)]->Var->Slot() > 0)
       MoveFromOutside(size_t(desc_.Key), {gx, gy, 0.0f}, true);
   };
+  BindControls();
   view_->OnAfterDisplay = [this](TObject*) { AfterTick(); };
   view_->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int32_t x, int32_t y, float gx, float gy) {
     events_.push_back({SceneEvent::MouseDown, -1, -1, 0, x, y, gx, gy, b});
@@ -138,6 +141,7 @@ bool TSceneRunner::Valid(int32_t index) const { return index >= 0 && size_t(inde
 
 void TSceneRunner::Start() {
   form_->Show();
+  view_->SetFocus();  // keys go to the view
   Application().UpdateForms();  // the first paint gives the back buffer its size
   for (int32_t i : desc_.Place)
     if (Valid(i)) view_->AddFigure(figures_[size_t(i)]->Var);
@@ -177,7 +181,9 @@ void TSceneRunner::RunActions(int64_t tick) {
 
 void TSceneRunner::RunAction(const SceneActionDesc& a) {
   const bool pointer = a.Kind == SceneActionKind::Cursor || a.Kind == SceneActionKind::MouseDown ||
-                       a.Kind == SceneActionKind::MouseUp;
+                       a.Kind == SceneActionKind::MouseUp || a.Kind == SceneActionKind::Key ||
+                       a.Kind == SceneActionKind::KeyDown || a.Kind == SceneActionKind::KeyUp ||
+                       a.Kind == SceneActionKind::Wheel;
   if (!pointer && !Valid(a.Figure)) return;
   const size_t i = pointer ? 0 : size_t(a.Figure);
   THeadlessBackend* headless = HeadlessBackend();
@@ -222,6 +228,31 @@ void TSceneRunner::RunAction(const SceneActionDesc& a) {
         headless->MouseUp(form_, a.Button, {}, a.X, a.Y);
       else
         form_->DispatchMouseUp(a.Button, {}, a.X, a.Y);
+      break;
+    case SceneActionKind::Key:
+    case SceneActionKind::KeyDown:
+    case SceneActionKind::KeyUp: {
+      const TShiftState shift = a.Shift ? TShiftState(ssShift) : TShiftState();
+      const char32_t ch = KeyChar(a.KeyCode, a.Shift);
+      if (a.Kind != SceneActionKind::KeyUp) {
+        if (headless)
+          headless->KeyDown(form_, a.KeyCode, ch, shift);
+        else
+          form_->DispatchKeyDown(a.KeyCode, ch, shift);
+      }
+      if (a.Kind != SceneActionKind::KeyDown) {
+        if (headless)
+          headless->KeyUp(form_, a.KeyCode, ch, shift);
+        else
+          form_->DispatchKeyUp(a.KeyCode, ch, shift);
+      }
+      break;
+    }
+    case SceneActionKind::Wheel:
+      if (headless)
+        headless->MouseWheel(form_, {}, a.Notches * WHEEL_DELTA, a.X, a.Y);
+      else
+        form_->DispatchMouseWheel({}, a.Notches * WHEEL_DELTA, a.X, a.Y);
       break;
   }
 }

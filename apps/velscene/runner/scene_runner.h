@@ -1,5 +1,6 @@
 // TSceneRunner: a scene built from a SceneDesc and run on the current backend,
-// recording events, driving routes and walk scripts, running timed actions.
+// recording events, driving routes and walk scripts, running timed actions,
+// and answering keys and the wheel with the camera controls.
 #pragma once
 
 #include <cstdint>
@@ -20,14 +21,17 @@
 namespace vel {
 
 struct SceneEvent {
-  enum Kind { Arrival, Collide, Click, MouseOver, MouseDown, MouseUp, MouseMove };
+  enum Kind { Arrival, Collide, Click, MouseOver, MouseDown, MouseUp, MouseMove, KeyDown, KeyUp, Wheel };
   Kind What = Arrival;
   int32_t Figure = -1;    // figure index (Arrival, Collide, Click, MouseOver)
   int32_t Collider = -1;  // Collide: the other figure's index, -1 for none
   int32_t Code = 0;       // Collide: 1 figure, 2 blocked cell, 3 map edge
-  int32_t X = 0, Y = 0;   // mouse events: view pixels
+  int32_t X = 0, Y = 0;   // mouse and wheel events: view pixels
   float GridX = 0, GridY = 0;
   TMouseButton Button = mbLeft;  // MouseDown, MouseUp
+  TKeyCode Key = 0;      // KeyDown, KeyUp
+  char32_t Char = 0;
+  int32_t Delta = 0;     // Wheel
 };
 
 class TSceneRunner {
@@ -97,6 +101,13 @@ class TSceneRunner {
   TPathWalker* WalkerOf(size_t index);
   void UpdateWalkScript(size_t index);
   void AfterTick();
+  // The camera controls: arrow keys and WASD pan, the wheel and +/- zoom
+  // around the pointer, F follows the key figure or stops, Escape closes.
+  void BindControls();
+  void ControlKey(TKeyCode key, char32_t ch, bool down);
+  void PanStep();
+  void ZoomAroundPointer(int32_t steps);
+  void Follow(bool on);
 
   const SceneDesc& desc_;
   TForm* form_ = nullptr;
@@ -108,6 +119,8 @@ class TSceneRunner {
   bool bindAfterPlacing_ = false;  // the map is bound in Start, after the figures
   size_t nextAction_ = 0;
   std::optional<std::pair<float, float>> groundClick_;  // pending walk of the key figure
+  uint8_t panHeld_ = 0;    // pan directions whose keys are down (bits: left, right, up, down)
+  uint8_t panTapped_ = 0;  // pan directions pressed since the last tick
 };
 
 }  // namespace vel

@@ -46,6 +46,15 @@ std::string EventJson(const TSceneRunner& r, const SceneEvent& e) {
       return "{\"event\": \"click\", \"figure\": " + FigureRef(r, e.Figure) + "}";
     case SceneEvent::MouseOver:
       return "{\"event\": \"mouseover\", \"figure\": " + FigureRef(r, e.Figure) + "}";
+    case SceneEvent::KeyDown:
+    case SceneEvent::KeyUp:
+      return std::string("{\"event\": \"") + (e.What == SceneEvent::KeyDown ? "keydown" : "keyup") +
+             "\", \"key\": " + Quote(KeyName(e.Key)) + ", \"code\": " + std::to_string(e.Key) +
+             ", \"char\": " + std::to_string(uint32_t(e.Char)) + "}";
+    case SceneEvent::Wheel:
+      return "{\"event\": \"wheel\", \"delta\": " + std::to_string(e.Delta) + ", \"x\": " + std::to_string(e.X) +
+             ", \"y\": " + std::to_string(e.Y) + ", \"gridX\": " + FormatSceneFloat(e.GridX) +
+             ", \"gridY\": " + FormatSceneFloat(e.GridY) + "}";
     default: {
       const char* name = e.What == SceneEvent::MouseDown ? "mousedown" : e.What == SceneEvent::MouseUp ? "mouseup" : "mousemove";
       std::string s = std::string("{\"event\": \"") + name + "\", \"x\": " + std::to_string(e.X) +
@@ -80,7 +89,8 @@ std::string SceneTraceLine(const TSceneRunner& r, int64_t tick, const std::vecto
   for (size_t i = 0; i < r.FigureCount(); ++i)
     line += (i ? ", " : "") + Quote(r.FigureName(i)) + ": " + FigureJson(r, i);
   line += "}, \"ScrollX\": " + std::to_string(r.View()->ScrollX()) + ", \"ScrollY\": " + std::to_string(r.View()->ScrollY()) +
-          ", \"order\": [";
+          ", \"Zoom\": " + std::to_string(r.View()->Zoom()) +
+          ", \"Following\": " + (r.View()->KeyFigure() > 0 ? "true" : "false") + ", \"order\": [";
   const TAniView* v = r.View();
   int guard = 0;
   for (int32_t s = v->First(); s > 0 && guard <= kMaxEntries; s = v->Entry(s)->Next, ++guard) {

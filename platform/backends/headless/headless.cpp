@@ -1,5 +1,5 @@
-// The headless backend: virtual time, synthetic input, surfaces read back and
-// message boxes recorded and printed.
+// The headless backend: virtual time, synthetic mouse, wheel and key input,
+// surfaces read back and message boxes recorded and printed.
 #include "velscene/platform/backends/headless/headless.h"
 
 #include <cstdio>
@@ -64,6 +64,20 @@ void THeadlessBackend::MouseMove(TForm* form, TShiftState shift, int32_t x, int3
   if (form == nullptr || !form->Visible()) return;
   cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
   form->DispatchMouseMove(shift, x, y);
+}
+
+void THeadlessBackend::MouseWheel(TForm* form, TShiftState shift, int32_t delta, int32_t x, int32_t y) {
+  if (form == nullptr || !form->Visible()) return;
+  cursor_ = {SaturateInt32(int64_t{form->Left()} + x), SaturateInt32(int64_t{form->Top()} + y)};
+  form->DispatchMouseWheel(shift, delta, x, y);
+}
+
+void THeadlessBackend::KeyDown(TForm* form, TKeyCode key, char32_t ch, TShiftState shift) {
+  if (form != nullptr && form->Visible()) form->DispatchKeyDown(key, ch, shift);
+}
+
+void THeadlessBackend::KeyUp(TForm* form, TKeyCode key, char32_t ch, TShiftState shift) {
+  if (form != nullptr && form->Visible()) form->DispatchKeyUp(key, ch, shift);
 }
 
 COLORREF THeadlessBackend::Pixel(TForm* form, int32_t x, int32_t y) const {

@@ -1,5 +1,5 @@
-// The headless backend: a virtual clock advanced by hand, synthetic mouse
-// input, readable window surfaces and recorded message boxes.
+// The headless backend: a virtual clock advanced by hand, synthetic mouse,
+// wheel and key input, readable window surfaces and recorded message boxes.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +40,11 @@ class THeadlessBackend : public THostBackend {
   void MouseDown(TForm* form, TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   void MouseUp(TForm* form, TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   void MouseMove(TForm* form, TShiftState shift, int32_t x, int32_t y);
+  // The wheel turned at (x, y) (the cursor moves there); keys for the form's
+  // focused control. `ch` is the character the key types, 0 for none.
+  void MouseWheel(TForm* form, TShiftState shift, int32_t delta, int32_t x, int32_t y);
+  void KeyDown(TForm* form, TKeyCode key, char32_t ch, TShiftState shift);
+  void KeyUp(TForm* form, TKeyCode key, char32_t ch, TShiftState shift);
 
   // A pixel of the form's surface (CLR_INVALID outside it).
   COLORREF Pixel(TForm* form, int32_t x, int32_t y) const;

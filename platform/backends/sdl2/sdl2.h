@@ -1,7 +1,9 @@
 // The SDL2 backend: each form a real window presenting its surface, timers
-// woken by SDL timers, mouse input routed through the forms, SDL message boxes.
+// woken by SDL timers, mouse, wheel and key input routed through the forms,
+// SDL message boxes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -86,9 +88,14 @@ class TSdl2Backend : public THostBackend {
   void HandleEvent(const SDL_Event& event);
   void HandleWindowEvent(const SDL_Event& event);
   void HandleMouseEvent(const SDL_Event& event);
+  void HandleWheelEvent(const SDL_Event& event);
+  void HandleKeyEvent(const SDL_Event& event);
 
   std::vector<TWindow> windows_;
   TShiftState mods_;       // Shift, Ctrl and Alt, from the key events
+  // The character each key (by SDL scancode) typed when pressed, reported
+  // again with its release.
+  std::array<char32_t, 512> typed_{};
   bool syncing_ = false;   // the form is being told what the window did
   int wakeTimer_ = 0;      // SDL_TimerID of the armed wake-up, 0 when none
   TDeliveryGuard* deliveries_ = nullptr;

@@ -1,5 +1,6 @@
 // The SDL2 backend's life and loop: starting and stopping SDL, the clock, the
-// cursor, waiting on SDL timers and delivering SDL events to the forms.
+// cursor, waiting on SDL timers and delivering SDL events (windows, mouse,
+// wheel, keys) to the forms.
 #include <SDL.h>
 
 #include <algorithm>
@@ -180,6 +181,10 @@ void TSdl2Backend::HandleEvent(const SDL_Event& event) {
       // The modifiers as of this point of the queue; SDL_GetModState would
       // answer for the last event SDL read, maybe a later release.
       mods_ = ModifierState(event.key.keysym.mod);
+      HandleKeyEvent(event);
+      break;
+    case SDL_MOUSEWHEEL:
+      HandleWheelEvent(event);
       break;
     case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:

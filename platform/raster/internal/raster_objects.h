@@ -140,6 +140,11 @@ struct BlitRect {
 bool ClipBlit(const Target& t, const Target& s, int32_t x, int32_t y, int32_t width, int32_t height,
               int32_t sx, int32_t sy, BlitRect& out);
 
+// A row copy whose stores bypass the cache (the destination is not read again
+// soon); StreamFence orders the streamed stores before what follows.
+void StreamRow(uint32_t* d, const uint32_t* s, size_t n);
+void StreamFence();
+
 // True when every word of the bitmap is known to have a clear top byte; an
 // unknown bitmap is scanned once.
 bool KnownClean(BitmapObj& bmp);
