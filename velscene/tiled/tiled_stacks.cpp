@@ -130,7 +130,8 @@ void AddLayer(Conversion& cv, const TiledLayer& l, const Inherited& in) {
   for (const TiledChunk& chunk : l.Chunks)
     for (int64_t y = 0; y < chunk.Height; ++y)
       for (int64_t x = 0; x < chunk.Width; ++x) {
-        const uint32_t gid = chunk.Gids[size_t(y * chunk.Width + x)];
+        // The flip bits stay; the other high bits mean nothing here.
+        const uint32_t gid = chunk.Gids[size_t(y * chunk.Width + x)] & (kTiledGidMask | kTiledFlipH | kTiledFlipV | kTiledFlipD);
         if ((gid & kTiledGidMask) == 0) continue;
         const int64_t c = chunk.X + x, r = chunk.Y + y;
         if (c < cv.Box.X0 || r < cv.Box.Y0 || c >= cv.Box.X0 + cv.Box.W || r >= cv.Box.Y0 + cv.Box.H) continue;
