@@ -275,7 +275,7 @@ TEST(TiledConvert, MapsTheViewCannotShowAreRefusedClearly) {
   const std::string atlas = Atlas(16, 8);
   const std::string tooLong = R"(<tile id="0"><animation><frame tileid="1" duration="6000"/><frame tileid="2" duration="1000"/></animation></tile>)";
   const Refused cases[] = {
-      {MapHead("orthogonal", 2, 2, 16) + "</map>", "/map (line 1)", "a orthogonal map cannot be shown"},
+      {MapHead("orthogonal", 2, 2, 16) + "</map>", "/map (line 1)", "an orthogonal map cannot be shown"},
       {MapHead("hexagonal", 2, 2, 16) + "</map>", "/map (line 1)", "a hexagonal map cannot be shown"},
       {"<map orientation=\"isometric\" width=\"2\" height=\"2\" tilewidth=\"16\" tileheight=\"16\"/>", "/map (line 1)",
        "the tile height must be half the tile width (8), found 16"},

@@ -42,8 +42,11 @@ std::string ReadTiledFileBytes(const std::string& path, const TiledPlace* namedA
     throw ETiledError(path, "", problem);
   };
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) fail("no such file \"" + path + "\"");
-  std::ifstream in(path, std::ios::binary);
+  std::string actual = path;
+  // Distributions often ship example files gzipped: name.tsx as name.tsx.gz.
+  if (!std::filesystem::is_regular_file(actual, ec) && std::filesystem::is_regular_file(path + ".gz", ec)) actual += ".gz";
+  if (!std::filesystem::is_regular_file(actual, ec)) fail("no such file \"" + path + "\"");
+  std::ifstream in(actual, std::ios::binary);
   if (!in) fail("cannot open \"" + path + "\"");
   std::ostringstream s;
   s << in.rdbuf();

@@ -59,7 +59,7 @@ void TiledScene::ApplyFigure(const TiledFigureDesc& desc, TAniFigure& figure) co
 
 TiledScene ConvertTiledMap(const TiledMap& map, uint32_t interval) {
   if (map.Orientation == "orthogonal" || map.Orientation == "hexagonal")
-    FailAt(map.Place, "a " + map.Orientation + " map cannot be shown: the view draws isometric (diamond) maps, and staggered ones turned onto the diamond grid");
+    FailAt(map.Place, (map.Orientation[0] == 'o' ? "an " : "a ") + map.Orientation + " map cannot be shown: the view draws isometric (diamond) maps, and staggered ones turned onto the diamond grid");
   if (map.Orientation != "isometric" && map.Orientation != "staggered")
     FailAt(map.Place, "unknown orientation \"" + map.Orientation + "\"");
   if (map.TileWidth % 2 != 0 || map.TileWidth < kMinTiledCellWidth || map.TileWidth > kMaxTiledCellWidth)

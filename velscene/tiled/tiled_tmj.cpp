@@ -236,13 +236,26 @@ TiledTileset ReadTilesetObject(const JsonNode& n) {
     ts.OffsetY = int32_t(off->IntOr("y", -kMaxTiledCoord, kMaxTiledCoord, 0));
   }
   ts.Properties = ReadProperties(n.Opt("properties"));
-  if (auto tiles = n.Opt("tiles"))
-    for (size_t i = 0; i < tiles->Size(); ++i) {
-      TiledTile t = ReadTile(tiles->At(i));
+  if (auto tiles = n.Opt("tiles")) {
+    auto add = [&](TiledTile t, const JsonNode& at) {
       for (const TiledTile& other : ts.Tiles)
-        if (other.Id == t.Id) tiles->At(i).Fail("tile " + std::to_string(t.Id) + " is defined twice");
+        if (other.Id == t.Id) at.Fail("tile " + std::to_string(t.Id) + " is defined twice");
       ts.Tiles.push_back(std::move(t));
+    };
+    if (tiles->Value().is_object()) {
+      // The old form: an object keyed by tile id.
+      for (auto it = tiles->Value().begin(); it != tiles->Value().end(); ++it) {
+        const JsonNode t(it.value(), tiles->Place().Where + "." + it.key(), n.Doc());
+        Json withId = it.value();
+        const std::optional<int64_t> id = ParseTiledInt(it.key());
+        if (!withId.is_object() || !id || *id < 0 || *id > int64_t(kTiledGidMask)) t.Fail("expected a tile id as the key and an object");
+        withId["id"] = *id;
+        add(ReadTile(JsonNode(withId, t.Place().Where, n.Doc())), t);
+      }
+    } else {
+      for (size_t i = 0; i < tiles->Size(); ++i) add(ReadTile(tiles->At(i)), tiles->At(i));
     }
+  }
   std::sort(ts.Tiles.begin(), ts.Tiles.end(), [](const TiledTile& a, const TiledTile& b) { return a.Id < b.Id; });
   return ts;
 }
