@@ -8,6 +8,7 @@
 
 #include "tiled_test_files.h"
 #include "velscene/tiled/tiled_reader.h"
+#include "velscene/tiled/tiled_scene.h"
 
 using namespace vel;
 using namespace vel::testing;
@@ -100,6 +101,76 @@ lines</property></properties>
     EXPECT_EQ(y.FindTile(1)->Image, dir / "c.png");
     EXPECT_EQ(FindTiledProperty(y.FindTile(4)->Properties, "n")->Value, "3");
   }
+}
+
+// One map with groups, offsets, opacity, hidden layers, properties of every
+// type and objects of every shape, once in each format.
+const char* kRichTmx = R"(<map orientation="isometric" width="3" height="2" tilewidth="16" tileheight="8">
+ <properties><property name="i" type="int" value="-3"/><property name="f" type="float" value="0.5"/>
+  <property name="b" type="bool" value="true"/><property name="c" type="color" value="#80112233"/>
+  <property name="file" type="file" value="x/y.txt"/><property name="s" value="hi"/></properties>
+ <tileset firstgid="1" name="t" tilewidth="16" tileheight="16" columns="3"><tileoffset x="0" y="2"/><image source="a.png" trans="ff00ff"/>
+  <tile id="4"><properties><property name="passable" type="bool" value="false"/></properties></tile></tileset>
+ <layer name="g"><data encoding="csv">1,2,3,4,5,6</data></layer>
+ <group name="grp" offsetx="2" offsety="-1" opacity="0.5"><layer name="h" visible="0"><data encoding="csv">6,6,6,6,6,6</data></layer>
+  <layer name="d" offsetx="-1"><data encoding="csv">0,0,2147483650,0,0,3</data></layer></group>
+ <objectgroup name="o" draworder="index"><object id="1" name="A" type="guard" gid="2" x="8" y="8" width="16" height="16" rotation="0">
+   <properties><property name="Speed" type="float" value="0.75"/></properties></object>
+  <object id="2" name="E" x="1" y="2" width="3" height="4"><ellipse/></object>
+  <object id="3" name="P" x="1" y="2"><polygon points="0,0 4,0 4,4"/></object>
+  <object id="4" name="T" x="1" y="2" width="30" height="9"><text>Hello</text></object></objectgroup>
+</map>)";
+const char* kRichTmj = R"({"orientation": "isometric", "width": 3, "height": 2, "tilewidth": 16, "tileheight": 8,
+ "properties": [{"name": "i", "type": "int", "value": -3}, {"name": "f", "type": "float", "value": 0.5},
+  {"name": "b", "type": "bool", "value": true}, {"name": "c", "type": "color", "value": "#80112233"},
+  {"name": "file", "type": "file", "value": "x/y.txt"}, {"name": "s", "type": "string", "value": "hi"}],
+ "tilesets": [{"firstgid": 1, "name": "t", "tilewidth": 16, "tileheight": 16, "columns": 3, "image": "a.png",
+  "transparentcolor": "#ff00ff", "tileoffset": {"x": 0, "y": 2},
+  "tiles": [{"id": 4, "properties": [{"name": "passable", "type": "bool", "value": false}]}]}],
+ "layers": [{"type": "tilelayer", "name": "g", "data": [1, 2, 3, 4, 5, 6]},
+  {"type": "group", "name": "grp", "offsetx": 2, "offsety": -1, "opacity": 0.5, "layers": [
+   {"type": "tilelayer", "name": "h", "visible": false, "data": [6, 6, 6, 6, 6, 6]},
+   {"type": "tilelayer", "name": "d", "offsetx": -1, "data": [0, 0, 2147483650, 0, 0, 3]}]},
+  {"type": "objectgroup", "name": "o", "draworder": "index", "objects": [
+   {"id": 1, "name": "A", "type": "guard", "gid": 2, "x": 8, "y": 8, "width": 16, "height": 16,
+    "properties": [{"name": "Speed", "type": "float", "value": 0.75}]},
+   {"id": 2, "name": "E", "x": 1, "y": 2, "width": 3, "height": 4, "ellipse": true},
+   {"id": 3, "name": "P", "x": 1, "y": 2, "polygon": [{"x": 0, "y": 0}, {"x": 4, "y": 0}, {"x": 4, "y": 4}]},
+   {"id": 4, "name": "T", "x": 1, "y": 2, "width": 30, "height": 9, "text": {"text": "Hello"}}]}]})";
+
+TEST(TiledRead, BothFormatsGiveTheSameMap) {
+  TiledDir dir;
+  WriteTileAtlas(dir / "a.png", 6, 3, 16, 16);
+  const TiledScene x = ConvertTiledMap(ReadTiledMap(dir.Write("m.tmx", kRichTmx)));
+  const TiledScene j = ConvertTiledMap(ReadTiledMap(dir.Write("m.tmj", kRichTmj)));
+  for (const TiledScene* s : {&x, &j}) {
+    ASSERT_EQ(s->Properties.size(), 6u);
+    EXPECT_EQ(FindTiledProperty(s->Properties, "c")->Value, "#80112233");
+    EXPECT_EQ(FindTiledProperty(s->Properties, "file")->Value, dir / "x/y.txt");
+    EXPECT_EQ(FindTiledProperty(s->Properties, "i")->Value, "-3");
+    ASSERT_EQ(s->Figures.size(), 1u);
+    EXPECT_EQ(s->Figures[0].Type, "guard");
+    ASSERT_EQ(s->Objects.size(), 3u);
+    EXPECT_EQ(s->Objects[0].Object.Shape, TiledObjectShape::Ellipse);
+    EXPECT_EQ(s->Objects[1].Object.Points.size(), 3u);
+    EXPECT_EQ(s->Objects[2].Object.Text, "Hello");
+  }
+  ASSERT_EQ(x.Width, j.Width);
+  ASSERT_EQ(x.Height, j.Height);
+  for (size_t i = 0; i < x.Cells.size(); ++i) {
+    EXPECT_EQ(x.Cells[i].Tile, j.Cells[i].Tile);
+    EXPECT_EQ(x.Cells[i].Blocked, j.Cells[i].Blocked);
+  }
+  ASSERT_EQ(x.Tiles.size(), j.Tiles.size());
+  for (size_t t = 0; t < x.Tiles.size(); ++t) {
+    const ConstPixelView a = ReadPixels(x.Tiles[t]->Handle()), b = ReadPixels(j.Tiles[t]->Handle());
+    ASSERT_EQ(std::make_pair(a.width, a.height), std::make_pair(b.width, b.height));
+    EXPECT_TRUE(std::equal(a.pixels, a.pixels + size_t(a.width) * a.height, b.pixels)) << "tile " << t + 1;
+  }
+  EXPECT_EQ(std::make_tuple(x.Figures[0].X, x.Figures[0].Y, x.Figures[0].CenterX, x.Figures[0].CenterY),
+            std::make_tuple(j.Figures[0].X, j.Figures[0].Y, j.Figures[0].CenterX, j.Figures[0].CenterY));
+  EXPECT_EQ(x.Figures[0].Props.size(), 1u);
+  EXPECT_EQ(j.Figures[0].Props.size(), 1u);
 }
 
 struct BadFile {

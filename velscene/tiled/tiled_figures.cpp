@@ -96,8 +96,11 @@ void FigureFrames(const TiledObject& o, TiledTileSource& tiles, uint32_t interva
   }
   const TiledPixels& first = tiles.Pixels(ids.front() | flips, o.Place);
   // The editor draws the tile at the object's size.
-  const int32_t w = o.Width > 0 ? int32_t(std::lround(std::min(o.Width, double(kMaxTiledImageSide)))) : first.Width;
-  const int32_t h = o.Height > 0 ? int32_t(std::lround(std::min(o.Height, double(kMaxTiledImageSide)))) : first.Height;
+  const int32_t w = o.Width > 0 ? std::max(1, int32_t(std::lround(std::min(o.Width, double(kMaxTiledImageSide))))) : first.Width;
+  const int32_t h = o.Height > 0 ? std::max(1, int32_t(std::lround(std::min(o.Height, double(kMaxTiledImageSide))))) : first.Height;
+  if (int64_t(w) * h * int64_t(ids.size()) > kMaxTiledFramePixels)
+    FailAt(o.Place, "the figure's frames would take more than " + std::to_string(kMaxTiledFramePixels >> 20) +
+                        " million pixels");
   for (uint32_t id : ids) {
     const TiledPixels& px = tiles.Pixels(id | flips, o.Place);
     // A diagonal flip swaps the sides; the object's size is of the tile as drawn unflipped.

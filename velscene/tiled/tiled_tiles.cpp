@@ -60,6 +60,9 @@ const TiledPixels& TiledTileSource::Pixels(uint32_t gidWithFlips, const TiledPla
     px = CutPixels(atlas, int32_t(f.Set->Margin + (f.Local % columns) * stepX),
                    int32_t(f.Set->Margin + (f.Local / columns) * stepY), f.Set->TileWidth, f.Set->TileHeight);
   }
+  pixels_ += int64_t(px.Width) * px.Height;
+  if (pixels_ > kMaxTiledTilePixels)
+    FailAt(where, "the tiles used take more than " + std::to_string(kMaxTiledTilePixels >> 20) + " million pixels");
   px = FlipPixels(px, (key & kTiledFlipH) != 0, (key & kTiledFlipV) != 0, (key & kTiledFlipD) != 0);
   return tiles_.emplace(key, std::move(px)).first->second;
 }

@@ -17,7 +17,10 @@ namespace vel {
 
 // Largest converted grid side and tile image side.
 constexpr int64_t kMaxTiledGridSide = 4096;
-constexpr int32_t kMaxTiledImageSide = 16384;
+constexpr int32_t kMaxTiledImageSide = 4096;
+// Pixels the tiles of one conversion, and the frames of one figure, may take.
+constexpr int64_t kMaxTiledTilePixels = int64_t(64) << 20;
+constexpr int64_t kMaxTiledFramePixels = int64_t(16) << 20;
 // The tile widths the view can take as its cell width (even ones only).
 constexpr int32_t kMinTiledCellWidth = 8;
 constexpr int32_t kMaxTiledCellWidth = 1024;
@@ -79,6 +82,7 @@ class TiledTileSource {
   const TiledMap& map_;
   std::map<std::pair<std::string, uint32_t>, TiledPixels> files_;
   std::map<uint32_t, TiledPixels> tiles_;
+  int64_t pixels_ = 0;  // held in tiles_
 };
 
 // Cells and tile images of the tile layers; sets the scene's size, offsets,
