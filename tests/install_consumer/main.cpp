@@ -8,6 +8,11 @@
 #include <velscene/scene/scene_loader.h>
 #include <velscene/version.h>
 #include <velscene/view.h>
+#if __has_include(<velscene/tiled/tiled_scene.h>)
+#include <velscene/tiled/tiled_reader.h>
+#include <velscene/tiled/tiled_scene.h>
+#define CONSUMER_TILED 1
+#endif
 
 int main(int argc, char** argv) {
   vel::Application().SelectBackend("headless");
@@ -20,5 +25,10 @@ int main(int argc, char** argv) {
   view->DrawFrame();
   std::printf("version %s origin %d %d", VELSCENE_VERSION, view->OriginX(), view->OriginY());
   if (argc > 1) std::printf(" figures %zu", vel::LoadSceneFile(argv[1]).Figures.size());
+#ifdef CONSUMER_TILED
+  const char* map = R"(<map orientation="isometric" width="2" height="3" tilewidth="16" tileheight="8"/>)";
+  const vel::TiledScene tiled = vel::ConvertTiledMap(vel::ParseTiledMap(map, "inline.tmx", "."));
+  std::printf(" tiled %ux%u", tiled.Width, tiled.Height);
+#endif
   std::printf("\n");
 }
