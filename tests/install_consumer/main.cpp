@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
   std::printf("version %s origin %d %d", VELSCENE_VERSION, view->OriginX(), view->OriginY());
   if (argc > 1) std::printf(" figures %zu", vel::LoadSceneFile(argv[1]).Figures.size());
 #ifdef CONSUMER_TILED
-  const char* map = R"(<map orientation="isometric" width="2" height="3" tilewidth="16" tileheight="8"/>)";
-  const vel::TiledScene tiled = vel::ConvertTiledMap(vel::ParseTiledMap(map, "inline.tmx", "."));
+  const char* tmx = R"(<map orientation="isometric" width="2" height="3" tilewidth="16" tileheight="8"/>)";
+  const vel::TiledScene tiled = vel::ConvertTiledMap(vel::ParseTiledMap(tmx, "inline.tmx", "."));
   std::printf(" tiled %ux%u", tiled.Width, tiled.Height);
 #endif
   std::printf("\n");
