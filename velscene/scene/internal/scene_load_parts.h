@@ -29,4 +29,9 @@ TColor ReadSceneColor(const SceneNode& node);
 // The "figures" list.
 std::vector<SceneFigureDesc> ReadSceneFigures(const SceneNode& list, SceneImages& images);
 
+// A map given as {"tiled": "file"}: the Tiled map's tiles, cells and figures
+// (appended to desc.Figures), read at the view's interval; its background
+// colour when the view states none.
+void ReadSceneTiledMap(const SceneNode& map, const std::string& baseDir, bool viewColorGiven, SceneDesc& desc);
+
 }  // namespace vel
