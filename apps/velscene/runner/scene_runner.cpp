@@ -90,6 +90,14 @@ void TSceneRunner::BuildFigure(size_t index) {
   figures_.push_back(std::move(rec));
 }
 
+void TSceneRunner::FitViewToMap() {
+  const TBitmap* bg = view_->Background();
+  if (!bg || bg->Width() <= 0 || bg->Height() <= 0) return;
+  form_->SetClientSize(bg->Width(), bg->Height());
+  view_->SetBounds(0, 0, bg->Width(), bg->Height());
+  Application().UpdateForms();  // the back buffer takes the new size
+}
+
 int32_t TSceneRunner::IndexOf(const TObject* figure) const {
   if (figure == nullptr) return -1;
   for (size_t i = 0; i < figures_.size(); ++i)
