@@ -1,5 +1,7 @@
-// API fuzzer: the input drives public calls on two views, ten figures and three
-// maps through the headless host, handlers included; the lists are checked after every step.
+// API fuzzer: the input drives public calls on two views, ten figures, three
+// maps, a path finder and two path walkers through the headless host, handlers
+// included; the lists are checked after every step, every path found as well.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -12,6 +14,8 @@
 #include "velscene/platform/host/forms.h"
 #include "velscene/figure.h"
 #include "velscene/map.h"
+#include "velscene/path/path_finder.h"
+#include "velscene/path/path_walker.h"
 #include "velscene/view.h"
 
 namespace vel::fuzz {
@@ -20,6 +24,7 @@ namespace {
 constexpr int kFigures = 10;
 constexpr int kMaps = 3;
 constexpr int kViews = 2;
+constexpr int kWalkers = 2;
 constexpr int kMaxSteps = 300;
 constexpr int kMaxDepth = 4;  // handler nesting
 // Ticks one input may run, timer and DrawFrame together. Past it a ticking
@@ -41,6 +46,8 @@ struct World {
   TForm* form = nullptr;
   TAniView* views[kViews] = {};
   TAniMap* maps[kMaps] = {};
+  TPathWalker* walkers[kWalkers] = {};
+  bool tearing = false;  // the input's objects are going: walkers report nothing
   int depth = 0;
   int ticks = 0;             // ticks this input has run
   uint64_t backgrounds = 0;  // background pixels it has built or repainted
@@ -296,10 +303,65 @@ int32_t ViewSide() {
   return w.in->Range(-5, b < 40 ? 400 : 120);
 }
 
+TPathFinder gFinder;  // kept across inputs, as an application keeps one
+
+// A path found is sound: waypoints exactly when it was Found or Nearest, from
+// the start on, finite; its cells a walk of neighbour steps.
+void CheckPath(TPathStatus status, TPathPoint start) {
+  const bool walk = status == TPathStatus::Found || status == TPathStatus::Nearest;
+  if (walk == gFinder.Waypoints().empty() || walk == gFinder.Cells().empty()) Fail("path status and path disagree");
+  if (!walk) return;
+  if (!(gFinder.Waypoints().front() == start)) Fail("path does not begin at the start");
+  for (const TPathPoint& p : gFinder.Waypoints())
+    if (!std::isfinite(p.X) || !std::isfinite(p.Y)) Fail("waypoint not finite");
+  const auto cells = gFinder.Cells();
+  for (size_t k = 1; k < cells.size(); ++k) {
+    const int64_t dx = int64_t(cells[k].X) - cells[k - 1].X, dy = int64_t(cells[k].Y) - cells[k - 1].Y;
+    if (dx < -1 || dx > 1 || dy < -1 || dy > 1 || (dx == 0 && dy == 0)) Fail("path cells are not neighbours");
+  }
+}
+
+// A search on the view's snapshot or on a map, with any ends, extra blocked
+// cells and options.
+void FindStep(TAniView* v) {
+  Values& in = *w.in;
+  TPathGrid grid;
+  if (in.Bool()) {
+    grid = PathGridOf(*v);
+  } else if (TAniMap* m = w.maps[in.Range(0, kMaps - 1)]) {
+    grid = PathGridOf(*m);
+  }
+  const TPathPoint start{in.Float(), in.Float()}, goal{in.Float(), in.Float()};
+  TPathCell blocked[6];
+  const int32_t n = in.Range(0, 6);
+  for (int32_t k = 0; k < n; ++k) blocked[k] = {in.Int(-2, 42), in.Int(-2, 42)};
+  TPathOptions options;
+  options.MaxNodes = in.Bool() ? 0 : in.Unsigned(5000);
+  options.Nearest = in.Bool();
+  options.Speed = in.Float();
+  const TPathStatus status = gFinder.Find(grid, start, goal, std::span<const TPathCell>(blocked, size_t(n)), options);
+  CheckPath(status, start);
+}
+
+void WalkerStep(TAniView* v) {
+  Values& in = *w.in;
+  TPathWalker* walker = w.walkers[in.Range(0, kWalkers - 1)];
+  switch (Traced("walker", 0, in.Byte() % 4)) {
+    case 0: case 1: {
+      const int i = PickFigure();
+      const float x = in.Float(), y = in.Float();
+      walker->Walk(v, gFigures[i], x, y);
+      break;
+    }
+    case 2: walker->Cancel(); break;
+    default: walker->MaxRetries = in.Int(-2, 6); break;
+  }
+}
+
 void ViewStep(TAniView* v) {
   Values& in = *w.in;
   const int i = PickFigure();
-  switch (Traced("view", v == w.views[0] ? 0 : 1, in.Byte() % 22)) {
+  switch (Traced("view", v == w.views[0] ? 0 : 1, in.Byte() % 24)) {
     case 0: case 1: case 2: v->AddFigure(gFigures[i]); break;
     case 3: v->RemoveFigure(gFigures[i]); break;
     case 4: {
@@ -342,6 +404,8 @@ void ViewStep(TAniView* v) {
       v->GridToScreen(in.Float(), in.Float(), in.Float(), sx, sy);
       break;
     }
+    case 21: FindStep(v); break;
+    case 22: WalkerStep(v); break;
     default: v->SetVisible(in.Bool()); break;
   }
 }
@@ -373,6 +437,12 @@ void RunStep() {
 // (destroyed views must leave no figure pointing at them).
 void TearDown() {
   const uint8_t order = uint8_t(Traced("teardown", 0, w.in->Byte() % 8));
+  w.tearing = true;
+  if (order % 2 == 0)  // walkers go first, or last, when their figures are gone
+    for (TPathWalker*& walker : w.walkers) {
+      delete walker;
+      walker = nullptr;
+    }
   if (order == 1) {
     for (TAniView*& v : w.views) {
       delete v;
@@ -400,6 +470,11 @@ void TearDown() {
   }
   for (TAniView* v : w.views)
     if (v) v->SetMap(nullptr);
+  for (TPathWalker*& walker : w.walkers) {
+    delete walker;
+    walker = nullptr;
+  }
+  w.tearing = false;
 }
 
 // Makes the form and views that are missing and puts every view back into
@@ -425,6 +500,13 @@ void SetUp() {
     v->ClearKeyFigure();
     v->SetColor(clBlack);  // also makes the background brush a first tick would make
   }
+  for (TPathWalker*& walker : w.walkers)
+    if (!walker) {
+      walker = new TPathWalker(nullptr);
+      walker->OnDone = [](TObject*, TAniFigure*, TWalkResult) {
+        if (!w.tearing) Handle(nullptr);
+      };
+    }
   // A first paint makes the canvases' brushes, kept for the form's lifetime.
   HeadlessBackend()->Advance(0);
 }
@@ -442,6 +524,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The host makes some objects once, on first use: count after a first round.
   SetUp();
   delete w.form;
+  for (TPathWalker* walker : w.walkers) delete walker;
   w = World{};
   gBaseline = LiveObjectCount();
   return 0;

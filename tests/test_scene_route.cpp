@@ -12,7 +12,7 @@ using vel::testing::TraceOf;
 
 namespace {
 
-SceneRouteDesc RouteOf(std::vector<ScenePoint> w, bool loop, int32_t retries) { return {std::move(w), loop, retries}; }
+SceneRouteDesc RouteOf(std::vector<ScenePoint> w, bool loop, int32_t retries) { return {std::move(w), loop, retries, {}}; }
 
 // Events compared as JSON values, so that key order does not matter.
 void ExpectEvents(const json& line, const std::string& expected) {
@@ -164,3 +164,42 @@ TEST_F(RouteScenes, MoveActionReplacesTheWaypoint) {
   }
   EXPECT_EQ(t[13]["figures"]["c"]["Moving"], false);
 }
+
+// A wall across the map with one gap: a waypoint and a move with "path" take
+// the figure through the gap and back, each walk reported by one arrival at
+// its end; the same waypoint without "path" ends at the wall (code 2).
+TEST_F(RouteScenes, PathWaypointAndMoveGoThroughTheGap) {
+  const std::string map = R"("map": {"width": 10, "height": 6,
+      "ranges": [{"x1": 4, "y1": 0, "x2": 4, "y2": 4, "tile": 0, "passable": false}]})";
+  const std::vector<json> t = Run(R"({"view": {"width": 200, "height": 150}, )" + map + R"(,
+    "figures": [
+      {"name": "a", "X": 1, "Y": 1, "frames": [{"number": 1, "image": "f.png"}],
+       "route": {"waypoints": [{"to": [8, 1, 0], "path": true}]}}
+    ],
+    "actions": [{"tick": 60, "move": "a", "to": [1, 1, 0], "path": true}]})",
+                                  120);
+  std::vector<int64_t> arrivals;
+  double deepest = 0;
+  for (const json& line : t) {
+    for (const json& e : line["events"]) {
+      EXPECT_EQ(e["event"], "arrival") << line.dump();
+      arrivals.push_back(line["tick"]);
+    }
+    deepest = std::max(deepest, line["figures"]["a"]["Y"].get<double>());
+    if (line["tick"] == 59) {
+      EXPECT_EQ(line["figures"]["a"]["X"].get<float>(), 8.0f);
+    }
+  }
+  ASSERT_EQ(arrivals.size(), 2u);
+  EXPECT_LT(arrivals[0], 60);
+  EXPECT_GE(deepest, 4.5);  // through the gap in row 5
+  EXPECT_EQ(t.back()["figures"]["a"]["X"].get<float>(), 1.0f);
+  EXPECT_EQ(t.back()["figures"]["a"]["Y"].get<float>(), 1.0f);
+
+  const std::vector<json> straight = Run(R"({"view": {"width": 200, "height": 150}, )" + map + R"(,
+    "figures": [{"name": "a", "X": 1, "Y": 1, "frames": [{"number": 1, "image": "f.png"}],
+                 "route": {"waypoints": [[8, 1, 0]]}}]})",
+                                         20);
+  ExpectEvents(straight[5], R"([{"event":"collide","figure":"a","collider":null,"code":2}])");  // from X = 3 on
+}
+

@@ -123,6 +123,9 @@ class TAniView : public TGraphicControl {
   uint32_t MapWidth() const { return FMapWidth; }
   uint32_t MapHeight() const { return FMapHeight; }
   bool MapBound() const { return FGrid != nullptr; }
+  // The bound map's cell snapshot (MapWidth x MapHeight two-byte cells, row
+  // by row, as TAniMap stores them), or nullptr while no map is bound.
+  const uint8_t* MapCells() const { return FGrid; }
   TBitmap* Background() const { return FBackground; }
   TBitmap* Buffer() const { return FBuffer; }
   const TTileImage& TileImage(int32_t Tile) const;

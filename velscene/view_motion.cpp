@@ -7,15 +7,15 @@
 #include "velscene/imaging.h"
 #include "velscene/internal/view_cell_walk.h"
 #include "velscene/internal/view_collide.h"
+#include "velscene/internal/view_target_step.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
 
 namespace {
 
-struct Vec {
-  float x, y, z;
-};
+using motion::Diff;
+using motion::Vec;
 
 bool Finite(float v) { return std::isfinite(v); }
 
@@ -23,11 +23,6 @@ bool Finite(float v) { return std::isfinite(v); }
 Vec Along(const Vec& p, const Vec& s, float t) {
   return {static_cast<float>(double(p.x) + double(s.x) * t), static_cast<float>(double(p.y) + double(s.y) * t),
           static_cast<float>(double(p.z) + double(s.z) * t)};
-}
-
-Vec Diff(const Vec& n, const Vec& p) {
-  return {static_cast<float>(double(n.x) - p.x), static_cast<float>(double(n.y) - p.y),
-          static_cast<float>(double(n.z) - p.z)};
 }
 
 }  // namespace
@@ -77,13 +72,10 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
   }
 
   // 1. Target step.
-  const Vec d = Diff({e.TargetX, e.TargetY, e.TargetZ}, P);
-  const float dist = static_cast<float>(std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z));
-  Vec N;
-  if (dist != 0 && dist > F->Speed) {
-    const double speed = F->Speed;
-    N = {static_cast<float>((speed * d.x) / dist + P.x), static_cast<float>((speed * d.y) / dist + P.y),
-         static_cast<float>((speed * d.z) / dist + P.z)};
+  const motion::TargetStep step = motion::StepToward(P, {e.TargetX, e.TargetY, e.TargetZ}, F->Speed);
+  const Vec& d = step.d;
+  Vec N = step.N;
+  if (!step.arrives) {
     // The step overflowed (or started from an infinite position).
     if (!Finite(N.x) || !Finite(N.y) || !Finite(N.z)) {
       e.Moving = 0;
@@ -97,7 +89,6 @@ void TAniView::MotionStep(int32_t S, Walk& W) {
       e.Moving = 0;
       return;
     }
-    N = {e.TargetX, e.TargetY, e.TargetZ};
     e.Moving = 0;
     if (F->OnArrival) {
       SettleClear();

@@ -125,10 +125,19 @@ SceneRouteDesc ReadRoute(const SceneNode& n) {
   SceneRouteDesc route;
   if (auto w = n.Optional("waypoints")) {
     for (size_t i = 0; i < w->Size(); ++i) {
-      const SceneNode p = w->At(i);
+      // [X, Y, Z], or {"to": [X, Y, Z], "path": true} for one reached along a path.
+      SceneNode p = w->At(i);
+      bool byPath = false;
+      if (p.IsObject()) {
+        p.Allow({"to", "path"});
+        if (auto path = p.Optional("path")) byPath = path->Bool();
+        p = p.Field("to");
+      }
       if (!p.IsArray() || p.Size() != 3) p.Fail("a waypoint is a list of three numbers [X, Y, Z]");
       route.Waypoints.push_back({p.At(0).Float(), p.At(1).Float(), p.At(2).Float()});
+      route.ByPath.push_back(byPath);
     }
+    if (std::none_of(route.ByPath.begin(), route.ByPath.end(), [](uint8_t b) { return b != 0; })) route.ByPath.clear();
   }
   if (auto l = n.Optional("loop")) route.Loop = l->Bool();
   if (auto r = n.Optional("retries")) {

@@ -188,9 +188,13 @@ SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
   switch (act.Kind) {
     case SceneActionKind::Move:
     case SceneActionKind::SetPos:
-      a.Allow({"tick", verb->Key, "to"});
+      if (act.Kind == SceneActionKind::Move)
+        a.Allow({"tick", verb->Key, "to", "path"});
+      else
+        a.Allow({"tick", verb->Key, "to"});
       act.Figure = FigureByName(desc, what);
       act.To = ReadPoint3(a.Field("to"));
+      if (auto path = a.Optional("path")) act.Path = path->Bool();
       break;
     case SceneActionKind::Remove:
     case SceneActionKind::Add:

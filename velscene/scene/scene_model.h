@@ -72,6 +72,9 @@ struct SceneRouteDesc {
   std::vector<ScenePoint> Waypoints;
   bool Loop = false;
   int32_t Retries = 0;
+  // Per waypoint, non-zero where the figure goes there along a found path
+  // (round blocked cells and standing figures); empty for none.
+  std::vector<uint8_t> ByPath;
 };
 
 // Walk scripts by the screen direction of a move the runner starts: +X runs
@@ -102,6 +105,7 @@ struct SceneActionDesc {
   TMouseButton Button = mbLeft;
   int32_t Script = 0;  // PlayScript
   bool Loop = false;
+  bool Path = false;  // Move: along a found path
 };
 
 struct SceneDesc {

@@ -4,10 +4,15 @@
 
 namespace vel {
 
+void TSceneRoute::HeadFor(int64_t index) {
+  index_ = index;
+  heading_ = desc_.Waypoints[size_t(index)];
+  headingByPath_ = size_t(index) < desc_.ByPath.size() && desc_.ByPath[size_t(index)] != 0;
+}
+
 std::optional<ScenePoint> TSceneRoute::Start() {
   if (desc_.Waypoints.empty()) return std::nullopt;
-  index_ = 0;
-  heading_ = desc_.Waypoints[0];
+  HeadFor(0);
   return heading_;
 }
 
@@ -16,14 +21,13 @@ std::optional<ScenePoint> TSceneRoute::Arrived() {
   const int64_t count = static_cast<int64_t>(desc_.Waypoints.size());
   if (count == 0 || index_ < 0 || index_ >= count) return std::nullopt;
   if (index_ + 1 < count) {
-    ++index_;
+    HeadFor(index_ + 1);
   } else if (desc_.Loop) {
-    index_ = 0;
+    HeadFor(0);
   } else {
     index_ = count;  // done
     return std::nullopt;
   }
-  heading_ = desc_.Waypoints[size_t(index_)];
   return heading_;
 }
 

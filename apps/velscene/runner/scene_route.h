@@ -21,9 +21,14 @@ class TSceneRoute {
   std::optional<ScenePoint> Collided();
   // A move from outside: the target replaces the waypoint being headed for;
   // after arriving there the route goes on after that waypoint.
-  void Replace(const ScenePoint& target) { heading_ = target; }
-  // The target being headed for (none before start and after the end).
+  void Replace(const ScenePoint& target, bool byPath = false) {
+    heading_ = target;
+    headingByPath_ = byPath;
+  }
+  // The target being headed for (none before start and after the end), and
+  // whether it is to be reached along a found path.
   const std::optional<ScenePoint>& Heading() const { return heading_; }
+  bool HeadingByPath() const { return heading_ && headingByPath_; }
   int32_t RetriesLeft() const { return retries_; }
 
  private:
@@ -33,6 +38,9 @@ class TSceneRoute {
   // waypoint count once the route is done.
   int64_t index_ = -1;
   std::optional<ScenePoint> heading_;
+  bool headingByPath_ = false;
+
+  void HeadFor(int64_t index);
 };
 
 }  // namespace vel

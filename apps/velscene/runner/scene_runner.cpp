@@ -35,12 +35,13 @@ void TSceneRunner::Build() {
   events_.reserve(figures_.size() * 4 + 16);
 
   view_->OnBeforeUpdate = [this](TObject*) {
-    // A press on the ground (no figure took the click) walks the key figure.
+    // A press on the ground (no figure took the click) walks the key figure
+    // there along a path.
     if (!groundClick_) return;
     const auto [gx, gy] = *groundClick_;
     groundClick_.reset();
     if (Valid(desc_.Key) && figures_[size_t(desc_.Key)]->Var->Slot() > 0)
-      MoveFromOutside(size_t(desc_.Key), {gx, gy, 0.0f});
+      MoveFromOutside(size_t(desc_.Key), {gx, gy, 0.0f}, true);
   };
   view_->OnAfterDisplay = [this](TObject*) { AfterTick(); };
   view_->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int32_t x, int32_t y, float gx, float gy) {
@@ -120,7 +121,8 @@ void TSceneRunner::Start() {
   if (Valid(desc_.Key)) view_->SetKeyFigure(figures_[size_t(desc_.Key)]->Var);
   for (size_t i = 0; i < figures_.size(); ++i) {
     if (!figures_[i]->Route) continue;
-    if (std::optional<ScenePoint> first = figures_[i]->Route->Start()) Walk(i, *first);
+    if (std::optional<ScenePoint> first = figures_[i]->Route->Start())
+      Walk(i, *first, figures_[i]->Route->HeadingByPath());
   }
   RunActions(0);
   if (OnStep) OnStep(0);
@@ -146,19 +148,22 @@ void TSceneRunner::RunAction(const SceneActionDesc& a) {
   THeadlessBackend* headless = HeadlessBackend();
   switch (a.Kind) {
     case SceneActionKind::Move:
-      MoveFromOutside(i, a.To);
+      MoveFromOutside(i, a.To, a.Path);
       break;
     case SceneActionKind::SetPos:
+      StopPathWalk(i);
       view_->SetFigurePos(figures_[i]->Var, a.To[0], a.To[1], a.To[2]);
       UpdateWalkScript(i);
       break;
     case SceneActionKind::Remove:
+      StopPathWalk(i);
       view_->RemoveFigure(figures_[i]->Var);
       break;
     case SceneActionKind::Add:
       view_->AddFigure(figures_[i]->Var);
       // A figure on a route walks on toward the target it was heading for.
-      if (figures_[i]->Route && figures_[i]->Route->Heading()) Walk(i, *figures_[i]->Route->Heading());
+      if (figures_[i]->Route && figures_[i]->Route->Heading())
+        Walk(i, *figures_[i]->Route->Heading(), figures_[i]->Route->HeadingByPath());
       break;
     case SceneActionKind::PlayScript:
       figures_[i]->Var->PlayScript(a.Script, a.Loop);

@@ -12,6 +12,7 @@
 #include "velscene/platform/host/forms.h"
 #include "velscene/figure.h"
 #include "velscene/map.h"
+#include "velscene/path/path_walker.h"
 #include "velscene/scene/scene_model.h"
 #include "runner/scene_route.h"
 #include "velscene/view.h"
@@ -78,6 +79,7 @@ class TSceneRunner {
   struct FigureRec {
     TAniFigure* Var = nullptr;  // the variable the view refers to: stays put
     std::optional<TSceneRoute> Route;
+    TPathWalker* Walker = nullptr;  // made for the figure's first walk along a path
   };
 
   void Build();
@@ -87,10 +89,14 @@ class TSceneRunner {
   void BindEvents(size_t index);
   void RunActions(int64_t tick);
   void RunAction(const SceneActionDesc& a);
-  // A move the runner starts: toward the target, facing its direction.
-  void Walk(size_t index, const ScenePoint& to);
+  // A move the runner starts: toward the target, facing its direction;
+  // ByPath, along a found path (straight on when none is found).
+  void Walk(size_t index, const ScenePoint& to, bool byPath);
   // A move from outside a route (action, ground click): replaces the waypoint.
-  void MoveFromOutside(size_t index, const ScenePoint& to);
+  void MoveFromOutside(size_t index, const ScenePoint& to, bool byPath);
+  // Ends a walk along a path, if one goes on.
+  void StopPathWalk(size_t index);
+  TPathWalker* WalkerOf(size_t index);
   void UpdateWalkScript(size_t index);
   void AfterTick();
 

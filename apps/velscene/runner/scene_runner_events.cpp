@@ -1,5 +1,6 @@
 // TSceneRunner: the figures' event handlers, routes driven by arrival and
-// collision, and walk scripts chosen by the direction of each move.
+// collision, walks along found paths, and walk scripts chosen by the
+// direction of each move.
 #include <cmath>
 
 #include "runner/scene_runner.h"
@@ -13,8 +14,7 @@ void TSceneRunner::BindEvents(size_t index) {
     events_.push_back({SceneEvent::Arrival, i});
     FigureRec& rec = *figures_[index];
     if (rec.Route) {
-      if (std::optional<ScenePoint> next = rec.Route->Arrived())
-        view_->MoveFigure(rec.Var, (*next)[0], (*next)[1], (*next)[2]);
+      if (std::optional<ScenePoint> next = rec.Route->Arrived()) return Walk(index, *next, rec.Route->HeadingByPath());
     }
     UpdateWalkScript(index);
   };
@@ -23,7 +23,7 @@ void TSceneRunner::BindEvents(size_t index) {
     FigureRec& rec = *figures_[index];
     if (rec.Route) {
       if (std::optional<ScenePoint> again = rec.Route->Collided())
-        view_->MoveFigure(rec.Var, (*again)[0], (*again)[1], (*again)[2]);
+        return Walk(index, *again, rec.Route->HeadingByPath());
     }
     UpdateWalkScript(index);
   };
@@ -35,14 +35,53 @@ void TSceneRunner::BindEvents(size_t index) {
   f->OnMouseOver = [this, i](TObject*) { events_.push_back({SceneEvent::MouseOver, i}); };
 }
 
-void TSceneRunner::Walk(size_t index, const ScenePoint& to) {
-  view_->MoveFigure(figures_[index]->Var, to[0], to[1], to[2]);
+void TSceneRunner::Walk(size_t index, const ScenePoint& to, bool byPath) {
+  FigureRec& rec = *figures_[index];
+  if (byPath) {
+    const TPathStatus status = WalkerOf(index)->Walk(view_, rec.Var, to[0], to[1]);
+    if (status == TPathStatus::Found || status == TPathStatus::Nearest) return;  // its legs set the walk script
+  } else {
+    StopPathWalk(index);
+  }
+  view_->MoveFigure(rec.Var, to[0], to[1], to[2]);
   UpdateWalkScript(index);
 }
 
-void TSceneRunner::MoveFromOutside(size_t index, const ScenePoint& to) {
-  if (figures_[index]->Route) figures_[index]->Route->Replace(to);
-  Walk(index, to);
+void TSceneRunner::MoveFromOutside(size_t index, const ScenePoint& to, bool byPath) {
+  if (figures_[index]->Route) figures_[index]->Route->Replace(to, byPath);
+  Walk(index, to, byPath);
+}
+
+void TSceneRunner::StopPathWalk(size_t index) {
+  if (TPathWalker* walker = figures_[index]->Walker) walker->Cancel();
+}
+
+// The walker reports one arrival, at the end of the path, and every stop on
+// the way (after which it plans again by itself); a route goes on from the
+// arrival, or retries when the walker gave up.
+TPathWalker* TSceneRunner::WalkerOf(size_t index) {
+  FigureRec& rec = *figures_[index];
+  if (rec.Walker) return rec.Walker;
+  rec.Walker = new TPathWalker(form_);
+  const int32_t i = static_cast<int32_t>(index);
+  rec.Walker->OnLeg = [this, index](TObject*, TAniFigure*) { UpdateWalkScript(index); };
+  rec.Walker->OnStop = [this, i](TObject*, TAniFigure*, TObject* collider, int32_t code) {
+    events_.push_back({SceneEvent::Collide, i, IndexOf(collider), code});
+  };
+  rec.Walker->OnDone = [this, i, index](TObject*, TAniFigure*, TWalkResult result) {
+    FigureRec& rec = *figures_[index];
+    if (result == TWalkResult::Arrived || result == TWalkResult::ArrivedNear) {
+      events_.push_back({SceneEvent::Arrival, i});
+      if (rec.Route)
+        if (std::optional<ScenePoint> next = rec.Route->Arrived()) return Walk(index, *next, rec.Route->HeadingByPath());
+    } else if (result == TWalkResult::NoPath || result == TWalkResult::Blocked) {
+      if (rec.Route)
+        if (std::optional<ScenePoint> again = rec.Route->Collided())
+          return Walk(index, *again, rec.Route->HeadingByPath());
+    }
+    UpdateWalkScript(index);
+  };
+  return rec.Walker;
 }
 
 void TSceneRunner::UpdateWalkScript(size_t index) {
