@@ -1,5 +1,6 @@
 // The reference scene of the frame benchmark, built through the public API: a
-// 1920 x 1080 view over a 50 x 50 map with 14 tall tiles and 240 figures.
+// 1920 x 1080 view over a 50 x 50 map with 14 tall tiles and 240 figures,
+// whose frames are colour-keyed or, in the soft variant, anti-aliased RGBA.
 #pragma once
 
 #include <algorithm>
@@ -55,6 +56,24 @@ inline std::unique_ptr<TBitmap> FrameImage(int k) {
   });
 }
 
+// The soft variant of frame k: the same body and colours with straight alpha,
+// the edge blended over 2.5 pixels (distance to the ellipse's rim measured
+// along the radius), about 60 % of the square opaque.
+inline std::unique_ptr<TBitmap> SoftFrameImage(int k) {
+  const double rx = 38 + 2 * (k % 4), ry = 39 + 2 * (k / 4);
+  const uint32_t base = 0x402010u + uint32_t(k) * 0x0B0915u;
+  auto b = Paint(96, 96, [&](int32_t x, int32_t y) -> uint32_t {
+    const double u = (x + 0.5 - 48) / rx, v = (y + 0.5 - 50) / ry, rho = std::sqrt(u * u + v * v);
+    const double inside = (1.0 - rho) * (rx + ry) / 2;  // pixels inside the rim, about
+    const uint32_t a = uint32_t(std::lround(std::clamp(inside / 2.5 + 0.5, 0.0, 1.0) * 255));
+    if (a == 0) return 0;
+    if (std::abs(x - 40) < 3 && std::abs(y - 30) < 2) return a << 24;
+    return (a << 24) | ((base + uint32_t(x) * 0x010203u + uint32_t(y) * 0x020101u) & 0x7F7F7Fu);
+  });
+  b->SetAlphaFormat(afDefined);
+  return b;
+}
+
 // A 48 x 23 diamond; a tall tile stands a 32-pixel pillar on it (48 x 64).
 inline bool InDiamond(int32_t x, int32_t y) { return std::abs(x - 23.5) / 24 + std::abs(y - 11) / 11.5 <= 1.0; }
 inline std::unique_ptr<TBitmap> FlatTile(int t) {
@@ -76,9 +95,9 @@ struct Walker {
 
 class FrameScene {
  public:
-  FrameScene() {
+  explicit FrameScene(bool soft = false) {
     Application().SelectBackend("headless");
-    for (int k = 0; k < kFrameImages; ++k) frames.push_back(FrameImage(k));
+    for (int k = 0; k < kFrameImages; ++k) frames.push_back(soft ? SoftFrameImage(k) : FrameImage(k));
     for (int t = 1; t <= kFlatTiles; ++t) tiles.push_back(FlatTile(t));
     tiles.push_back(TallTile());
 

@@ -1,10 +1,13 @@
 // The reference frame composed with SDL2 software surfaces: background and
 // present by SDL_BlitSurface, sprites, outlines and shadows colour-keyed with
-// RLE, drawn in the view's own depth order.
+// RLE (soft frames: ARGB surfaces blended, SDL_BLENDMODE_BLEND, with RLE),
+// drawn in the view's own depth order.
 #pragma once
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -40,10 +43,20 @@ inline SDL_Surface* KeyedCopy(TBitmap& b) {
   return KeyedSurface(v.width, v.height, [&](int32_t x, int32_t y) { return v.pixels[size_t(y) * size_t(v.width) + size_t(x)]; });
 }
 
+// An ARGB surface of a bitmap with straight alpha, blended when drawn.
+inline SDL_Surface* BlendedCopy(TBitmap& b) {
+  const ConstPixelView v = ReadPixels(b.Handle());
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, v.width, v.height, 32, SDL_PIXELFORMAT_ARGB8888);
+  for (int32_t y = 0; y < v.height; ++y) std::memcpy(Row(s, y), v.pixels + size_t(y) * size_t(v.width), size_t(v.width) * 4);
+  SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND);
+  SDL_SetSurfaceRLE(s, 1);
+  return s;
+}
+
 class SdlFrame {
  public:
   explicit SdlFrame(FrameScene& scene) : scene_(scene) {
-    for (auto& f : scene.frames) frames_.push_back(KeyedCopy(*f));
+    for (auto& f : scene.frames) frames_.push_back(f->AlphaFormat() == afDefined ? BlendedCopy(*f) : KeyedCopy(*f));
     for (auto& t : scene.tiles) tiles_.push_back(KeyedCopy(*t));
     // Outlines: the outline pair of the first figure showing each image.
     outlines_.resize(frames_.size(), nullptr);
@@ -110,14 +123,22 @@ class SdlFrame {
   }
   void Present() { SDL_BlitSurface(back_, nullptr, window_, nullptr); }
 
-  // Pixels of the presented frame that differ from the form's surface.
-  int64_t Differences() {
+  // Pixels of the presented frame that differ from the form's surface, by
+  // the largest difference in a channel: byDiff[0] all that differ, byDiff[1]
+  // and [2] those off by 1 and 2, byDiff[3] by 3 or 4, byDiff[4] by more.
+  void Differences(int64_t byDiff[5]) {
     const ConstPixelView ours = ReadPixels(scene_.form->Surface()->Handle());
-    int64_t diff = 0;
+    std::fill(byDiff, byDiff + 5, 0);
     for (int32_t y = 0; y < kViewH; ++y)
-      for (int32_t x = 0; x < kViewW; ++x)
-        diff += Row(window_, y)[x] != ours.pixels[size_t(y) * size_t(ours.width) + size_t(x)];
-    return diff;
+      for (int32_t x = 0; x < kViewW; ++x) {
+        const uint32_t a = Row(window_, y)[x] & 0xFFFFFF, b = ours.pixels[size_t(y) * size_t(ours.width) + size_t(x)];
+        if (a == b) continue;
+        int most = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+          most = std::max(most, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+        ++byDiff[0];
+        ++byDiff[most <= 2 ? most : most <= 4 ? 3 : 4];
+      }
   }
 
  private:

@@ -3,19 +3,10 @@
 #include "view_fixture.h"
 
 using namespace vel;
+using vel::testing::MakeTile;
 using vel::testing::ViewTest;
 
 namespace {
-
-constexpr uint32_t kKey = 0xFF00FF;
-
-// A tile w x h of one colour; its bottom-left pixel is the transparent key.
-void MakeTile(TBitmap& b, int w, int h, uint32_t colour) {
-  b.SetSize(w, h);
-  PixelView v = LockPixels(b.Handle());
-  for (int i = 0; i < w * h; ++i) v.pixels[i] = colour;
-  v.pixels[(h - 1) * w] = kKey;
-}
 
 class MapBinding : public ViewTest {
  protected:

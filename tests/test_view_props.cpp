@@ -19,7 +19,7 @@ TEST_F(ViewProperties, PublishedInOrderAfterTheControlsEight) {
   for (const TPropInfo* p : GetPropList(info)) names.push_back(p->Name);
   const std::vector<std::string> want = {
       "Name", "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint", "Interval", "Enabled", "Align",
-      "ShowHint", "Visible", "Color", "About", "OnBeforeUpdate", "OnAfterUpdate", "OnAfterDisplay",
+      "ShowHint", "Visible", "Color", "CellWidth", "About", "OnBeforeUpdate", "OnAfterUpdate", "OnAfterDisplay",
       "OnMouseDown", "OnMouseUp", "OnMouseMove", "OnClick"};
   EXPECT_EQ(names, want);
 }

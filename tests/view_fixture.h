@@ -17,6 +17,15 @@
 
 namespace vel::testing {
 
+// A tile w x h of one colour; its bottom-left pixel is the transparent key,
+// magenta.
+inline void MakeTile(TBitmap& b, int w, int h, uint32_t colour) {
+  b.SetSize(w, h);
+  PixelView v = LockPixels(b.Handle());
+  for (int i = 0; i < w * h; ++i) v.pixels[i] = colour;
+  v.pixels[(h - 1) * w] = 0xFF00FF;
+}
+
 class ViewTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -47,6 +47,7 @@ void TAniFigure::ReleaseFrame(int32_t n) {
   Release(FMasks[n]);
   Release(FHighlights[n]);
   Release(FHighlightMasks[n]);
+  Release(FAlphas[n]);
 }
 
 void TAniFigure::SetFrame(int32_t FrameNumber, TBitmap* Bitmap) {
@@ -69,6 +70,9 @@ void TAniFigure::SetFrame(int32_t FrameNumber, TBitmap* Bitmap) {
   FMasks[n] = mask;
   FHighlights[n] = outline;
   FHighlightMasks[n] = outlineMask;
+  // A frame with alpha draws from its premultiplied image; should that not be
+  // made, it still draws by its mask and image.
+  FAlphas[n] = CreateAlphaImage(Bitmap->Handle());
 }
 
 void TAniFigure::SetHighlightColor(TColor Value) {
@@ -136,5 +140,6 @@ HBITMAP TAniFigure::Highlight(int32_t n) const { return ValidFrame(n) ? FHighlig
 HBITMAP TAniFigure::HighlightMask(int32_t n) const {
   return ValidFrame(n) ? FHighlightMasks[n] : HBITMAP{};
 }
+HBITMAP TAniFigure::Alpha(int32_t n) const { return ValidFrame(n) ? FAlphas[n] : HBITMAP{}; }
 
 }  // namespace vel

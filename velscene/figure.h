@@ -42,7 +42,9 @@ class TAniFigure : public TComponent {
 
   // Loads frame FrameNumber (1..255) from a copy of Bitmap's image: the image
   // with its transparent pixels black, its mask and the outline pair in the
-  // colour in force. The old surfaces of that frame are released first. A
+  // colour in force. A bitmap with its alpha in use also gives the frame its
+  // premultiplied image, which draws it by compositing; its image is then the
+  // premultiplied colour and its mask is opaque where alpha is 128 or more. The old surfaces of that frame are released first. A
   // null Bitmap or a number out of range changes nothing; an empty Bitmap
   // leaves the frame unloaded. Bitmap is neither changed nor kept.
   void SetFrame(int32_t FrameNumber, TBitmap* Bitmap);
@@ -82,6 +84,8 @@ class TAniFigure : public TComponent {
   HBITMAP Mask(int32_t n) const;
   HBITMAP Highlight(int32_t n) const;
   HBITMAP HighlightMask(int32_t n) const;
+  // The premultiplied image of a frame loaded from a bitmap with alpha, else null.
+  HBITMAP Alpha(int32_t n) const;
   bool FrameLoaded(int32_t n) const { return bool(Image(n)); }
 
  private:
@@ -106,6 +110,7 @@ class TAniFigure : public TComponent {
   HBITMAP FMasks[kMaxFrames + 1] = {};
   HBITMAP FHighlights[kMaxFrames + 1] = {};
   HBITMAP FHighlightMasks[kMaxFrames + 1] = {};
+  HBITMAP FAlphas[kMaxFrames + 1] = {};  // premultiplied images of frames with alpha
   TAniScript FScripts[kScriptCount + 1] = {};  // index 0 unused
   int32_t FScript = 0;
   uint32_t FScriptPos = 0;

@@ -6,28 +6,68 @@
 
 namespace vel {
 
+namespace {
+
+// round(C x A / 255) for each channel of a straight-alpha word; the alpha stays.
+uint32_t Premultiply(uint32_t p) {
+  const uint32_t a = p >> 24;
+  auto ch = [a](uint32_t c) { return (c * a * 2 + 255) / 510; };
+  return (a << 24) | (ch((p >> 16) & 0xFF) << 16) | (ch((p >> 8) & 0xFF) << 8) | ch(p & 0xFF);
+}
+
+// The source word as premultiplied 0xAARRGGBB.
+uint32_t PremultipliedWord(uint32_t p, BitmapAlpha alpha) {
+  return alpha == BitmapAlpha::Defined ? Premultiply(p) : p;
+}
+
+}  // namespace
+
 void CreateMask(HBITMAP& Image, HBITMAP& Mask, HBITMAP Bitmap) {
   Image = HBITMAP{};
   Mask = HBITMAP{};
   const ConstPixelView src = ReadPixels(Bitmap);
   if (!src.valid) return;
+  const BitmapAlpha alpha = src.monochrome ? BitmapAlpha::Ignored : GetBitmapAlpha(Bitmap);
   // The transparent colour is the bottom-left pixel's.
-  const uint32_t key = src.pixels[size_t(src.height - 1) * size_t(src.width)];
+  const uint32_t key = src.pixels[size_t(src.height - 1) * size_t(src.width)] & 0xFFFFFF;
   Mask = CreateBitmap(src.width, src.height, 1, 1, nullptr);
   Image = CreateBitmap(src.width, src.height, 1, src.monochrome ? 1 : 32, nullptr);
   const PixelView mask = LockPixels(Mask);
   const PixelView image = LockPixels(Image);
   if (mask.valid && image.valid) {
     const size_t n = size_t(src.width) * size_t(src.height);
-    for (size_t i = 0; i < n; ++i) {
-      const bool clear = src.pixels[i] == key;
-      mask.pixels[i] = clear ? kPixelWhite : kPixelBlack;
-      image.pixels[i] = clear ? kPixelBlack : src.pixels[i];
+    if (alpha == BitmapAlpha::Ignored) {
+      for (size_t i = 0; i < n; ++i) {
+        const uint32_t colour = src.pixels[i] & 0xFFFFFF;
+        const bool clear = colour == key;
+        mask.pixels[i] = clear ? kPixelWhite : kPixelBlack;
+        image.pixels[i] = clear ? kPixelBlack : colour;
+      }
+    } else {
+      for (size_t i = 0; i < n; ++i) {
+        mask.pixels[i] = (src.pixels[i] >> 24) < 128 ? kPixelWhite : kPixelBlack;
+        image.pixels[i] = PremultipliedWord(src.pixels[i], alpha) & 0xFFFFFF;
+      }
     }
   }
   // Ready for drawing: as a pair, and the image alone (a see-through figure).
   PrepareMaskedBlt(Mask, Image);
   PrepareMaskedBlt(HBITMAP{}, Image);
+}
+
+HBITMAP CreateAlphaImage(HBITMAP Bitmap) {
+  const ConstPixelView src = ReadPixels(Bitmap);
+  if (!src.valid || src.monochrome) return {};
+  const BitmapAlpha alpha = GetBitmapAlpha(Bitmap);
+  if (alpha == BitmapAlpha::Ignored) return {};
+  HBITMAP out = CreateBitmap(src.width, src.height, 1, 32, nullptr);
+  const PixelView dst = LockPixels(out);
+  if (!dst.valid) return out;
+  const size_t n = size_t(src.width) * size_t(src.height);
+  for (size_t i = 0; i < n; ++i) dst.pixels[i] = PremultipliedWord(src.pixels[i], alpha);
+  SetBitmapAlpha(out, BitmapAlpha::Premultiplied);
+  PrepareAlphaBlt(out);
+  return out;
 }
 
 void CreateHighlightMask(HBITMAP Mask, HBITMAP& Highlight, HBITMAP& HighlightMask, COLORREF Color) {

@@ -10,9 +10,18 @@ namespace vel {
 // Builds from the source bitmap a new image (the source's colours, black on
 // pixels of the transparent colour) and a new monochrome mask (white on those
 // pixels, black elsewhere). The transparent colour is the colour of the
-// source's bottom-left pixel. The source is not changed; both results belong
-// to the caller. An empty or stale source gives two null handles.
+// source's bottom-left pixel (colours compare by their low 24 bits). A source
+// whose alpha is in use (defined or premultiplied) has no transparent colour:
+// its image is its premultiplied colour (top byte clear) and its mask is white
+// where the alpha is below 128. The source is not changed; both results
+// belong to the caller. An empty or stale source gives two null handles.
 void CreateMask(HBITMAP& Image, HBITMAP& Mask, HBITMAP Bitmap);
+
+// A new bitmap with the source's pixels premultiplied by their alpha
+// (0xAARRGGBB, alpha premultiplied), prepared for AlphaBlt; null for a source
+// whose alpha is not in use, an empty or stale one. Channels of a source with
+// straight alpha become round(C x A / 255).
+HBITMAP CreateAlphaImage(HBITMAP Bitmap);
 
 // Builds from a monochrome mask an outline image (colour on outline pixels,
 // black elsewhere) and an outline mask (black on outline pixels, white

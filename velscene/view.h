@@ -28,11 +28,14 @@ using TExtMouseMoveEvent =
 
 // [SECTION] Entry and tile records
 // The view's image of one tile number: mask and image built at binding.
+// A tile whose bitmap has its alpha in use also gets Alpha, its premultiplied
+// image, which draws it instead of the mask/image pair.
 struct TTileImage {
   HBITMAP Mask{};
   HBITMAP Image{};
   int32_t Width = 0;
   int32_t Height = 0;
+  HBITMAP Alpha{};
 };
 
 // One display-list slot. Flags are stored as -1 (true) or 0 (false).
@@ -56,6 +59,11 @@ struct TAniEntry {
 constexpr int32_t kMaxEntries = 255;
 constexpr int32_t kMaxTiles = 255;
 
+// The grid cell is a CellWidth x CellWidth / 2 diamond; CellWidth is even.
+constexpr int32_t kDefaultCellWidth = 48;
+constexpr int32_t kMinCellWidth = 8;
+constexpr int32_t kMaxCellWidth = 1024;
+
 class TAniView : public TGraphicControl {
  public:
   // [SECTION] Component
@@ -73,6 +81,11 @@ class TAniView : public TGraphicControl {
   HPALETTE ReadPalette() const { return FPalette; }
   void WritePalette(HPALETTE Value);
   HPALETTE GetPalette() override { return FPalette; }
+  // Width of a grid cell in pixels (its height is half of it). Odd values and
+  // values outside 8..1024 are ignored. A change re-binds the bound map from
+  // the view's snapshot and re-places every placed figure.
+  int32_t CellWidth() const { return FCellWidth; }
+  void SetCellWidth(int32_t Value);
 
   TAbout* About = nullptr;  // design-time pseudo-property; never set
   TNotifyEvent OnBeforeUpdate;
@@ -159,7 +172,10 @@ class TAniView : public TGraphicControl {
 
   // Map binding internals.
   void ReleaseMap();
+  void BindBackground();
   void DrawTilesIntoBackground(bool SkipTall);
+  void TilePosition(uint32_t GX, uint32_t GY, int32_t Height, int32_t& X, int32_t& Y) const;
+  void DrawTile(HDC Target, int32_t X, int32_t Y, const TTileImage& T);
   void EnsureBackBrush();
 
   // Tick internals.
@@ -209,11 +225,12 @@ class TAniView : public TGraphicControl {
   TTileImage FTileImages[kMaxTiles + 1];  // tile 0 unused
   Walk* FWalks = nullptr;  // innermost active walk
   bool FClearPending = false;  // the tick's clear is still to be made
+  int32_t FCellWidth = kDefaultCellWidth;
   // One blit of a frame, collected from the display list before the frame
   // is drawn band by band. A shadow keeps its ellipse's box in X, Y, W, H as
   // left, top, right, bottom.
   struct TDrawOp {
-    enum TKind : int32_t { Sprite, Shadow };
+    enum TKind : int32_t { Sprite, Shadow, Blend };  // Blend: Image drawn by AlphaBlt
     TKind Kind = Sprite;
     int32_t X = 0, Y = 0, W = 0, H = 0;
     HBITMAP Mask{}, Image{};

@@ -7,32 +7,32 @@
 namespace vel {
 
 namespace {
-// The projection's factors: half and a quarter of the 48 x 24 cell.
-constexpr int32_t kHalfCellWidth = 24;
-constexpr int32_t kQuarterCellWidth = 12;
 constexpr Extended kOne = Extended::FromInt(1);
+constexpr Extended kQuarter = Extended::Reciprocal(4);  // exact
 
 // The projection's two sums in the stated order, each rounded once to an
-// integer, and the ground sum X + Y that the depth is made of.
-Extended Project(float X, float Y, float Z, int64_t& GX, int64_t& GY) {
+// integer, and the ground sum X + Y that the depth is made of. The factors
+// are half and a quarter of the cell width W, both exact (24 and 12 for
+// 48-pixel cells).
+Extended Project(float X, float Y, float Z, int32_t W, int64_t& GX, int64_t& GY) {
   const Extended x = Extended::FromFloat(X), y = Extended::FromFloat(Y);
   const Extended sum = x + y;
-  GX = RoundEven(((x - y) + kOne) * Extended::FromInt(kHalfCellWidth));
-  GY = RoundEven(((sum - kOne) - Extended::FromFloat(Z)) * Extended::FromInt(kQuarterCellWidth));
+  GX = RoundEven(((x - y) + kOne) * Extended::FromInt(W / 2));
+  GY = RoundEven(((sum - kOne) - Extended::FromFloat(Z)) * (Extended::FromInt(W) * kQuarter));
   return sum;
 }
 }  // namespace
 
 void TAniView::ProjectPoint(float X, float Y, float Z, int32_t& PX, int32_t& PY) const {
   int64_t gx, gy;
-  Project(X, Y, Z, gx, gy);
+  Project(X, Y, Z, FCellWidth, gx, gy);
   PX = SaturateInt32(int64_t(FOriginX) + gx);
   PY = SaturateInt32(int64_t(FOriginY) + gy);
 }
 
 void TAniView::PlaceEntry(TAniEntry& E, const TAniFigure& F, float X, float Y, float Z) const {
   int64_t gx, gy;
-  const Extended sum = Project(X, Y, Z, gx, gy);
+  const Extended sum = Project(X, Y, Z, FCellWidth, gx, gy);
   E.ScreenX = SaturateInt32(SaturateInt32(int64_t(FOriginX) + gx) - int64_t(F.CenterX));
   E.ScreenY = SaturateInt32(SaturateInt32(int64_t(FOriginY) + gy) - int64_t(F.CenterY));
   E.Depth = sum.ToFloat();
@@ -43,14 +43,16 @@ void TAniView::GridToScreen(float X, float Y, float Z, int32_t& SX, int32_t& SY)
 }
 
 void TAniView::ScreenToGrid(int32_t X, int32_t Y, float& GridX, float& GridY) const {
-  // The nearest extended values of 1/24 and 1/12; products and sums in extended.
+  // The nearest extended values of the reciprocals of the projection's
+  // factors, 2/W and 4/W (1/24 and 1/12 for 48-pixel cells): the second is
+  // the first doubled, which is exact. Products and sums in extended.
   constexpr Extended kOneHalf = Extended::Reciprocal(2);
-  constexpr Extended kInvHalf = Extended::Reciprocal(kHalfCellWidth);
-  constexpr Extended kInvQuarter = Extended::Reciprocal(kQuarterCellWidth);
+  const Extended invHalf = Extended::Reciprocal(FCellWidth / 2);
+  const Extended invQuarter = invHalf * Extended::FromInt(2);
   const Extended sx = Extended::FromInt(int64_t(X) - FOriginX - FScrollX);
   const Extended sy = Extended::FromInt(int64_t(Y) - FOriginY - FScrollY);
-  GridX = ((sx * kInvHalf + sy * kInvQuarter) * kOneHalf).ToFloat();
-  GridY = ((sy * kInvQuarter - Extended::FromFloat(GridX)) + kOne).ToFloat();
+  GridX = ((sx * invHalf + sy * invQuarter) * kOneHalf).ToFloat();
+  GridY = ((sy * invQuarter - Extended::FromFloat(GridX)) + kOne).ToFloat();
 }
 
 void TAniView::SetFigurePos(TAniFigure*& Figure, float X, float Y, float Z) {

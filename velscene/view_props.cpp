@@ -23,6 +23,8 @@ void RegisterAniViewClass() {
       ControlShowHintProp(),
       ControlVisibleProp(),
       MakeProp("Color", tkColor, "TColor", &V::Color, &V::SetColor),  // always written
+      WithDefault(MakeProp("CellWidth", tkInteger, "Integer", &V::CellWidth, &V::SetCellWidth),
+                  int64_t{kDefaultCellWidth}),
       MakePseudoClassProp("About", "TAbout"),
       MakeEventProp("OnBeforeUpdate", "TNotifyEvent", &V::OnBeforeUpdate),
       MakeEventProp("OnAfterUpdate", "TNotifyEvent", &V::OnAfterUpdate),

@@ -29,8 +29,10 @@ void TAniView::CollectDrawOps() {
     const int64_t x = SaturateInt32(int64_t(e.ScreenX) + FScrollX);
     const int64_t y = SaturateInt32(int64_t(e.ScreenY) + FScrollY);
     if (!e.IsFigure) {
-      if (const auto* t = static_cast<const TTileImage*>(e.Item))
-        add(TDrawOp::Sprite, x, y, t->Width, t->Height, t->Mask, t->Image);
+      if (const auto* t = static_cast<const TTileImage*>(e.Item)) {
+        if (t->Alpha) add(TDrawOp::Blend, x, y, t->Width, t->Height, HBITMAP{}, t->Alpha);
+        else add(TDrawOp::Sprite, x, y, t->Width, t->Height, t->Mask, t->Image);
+      }
       continue;
     }
     const TAniFigure* F = FigureOfEntry(e);
@@ -38,16 +40,22 @@ void TAniView::CollectDrawOps() {
     const uint32_t f = F->FFrame;
     const int64_t w = SaturateSize(F->Width), h = SaturateSize(F->Height);
     if (F->Shadow && F->FZ >= 0.0f) {
-      // The ellipse's bounding box, kept as left, top, right, bottom.
-      const int64_t cx = x + F->CenterX, cy = y + F->CenterY + Trunc(double(F->FZ) * 12.0);
-      const int64_t rx = Trunc(double(F->ShadowRadius) * 48.0), ry = Trunc(double(F->ShadowRadius) * 23.0);
+      // The ellipse's bounding box, kept as left, top, right, bottom: down by
+      // a quarter cell width per unit of Z, the radii ShadowRadius times the
+      // cell's width and one less than its height (all products exact).
+      const double quarter = FCellWidth / 4.0, width = FCellWidth, height = FCellWidth / 2 - 1;
+      const int64_t cx = x + F->CenterX, cy = y + F->CenterY + Trunc(double(F->FZ) * quarter);
+      const int64_t rx = Trunc(double(F->ShadowRadius) * width), ry = Trunc(double(F->ShadowRadius) * height);
       add(TDrawOp::Shadow, cx - rx, cy - ry, cx + rx, cy + ry, HBITMAP{}, HBITMAP{});
     }
     if (f < 1 || f > 255) continue;
     if (F->Highlighted || F->FHover)
       add(TDrawOp::Sprite, x - 1, y - 1, SaturateInt32(w + 2), SaturateInt32(h + 2), F->FHighlightMasks[f],
           F->FHighlights[f]);
-    add(TDrawOp::Sprite, x, y, w, h, F->Transparent ? HBITMAP{} : F->FMasks[f], F->FImages[f]);
+    // A frame with alpha is composited, unless see-through: then its image
+    // (the premultiplied colour) is ORed as ever.
+    if (F->FAlphas[f] && !F->Transparent) add(TDrawOp::Blend, x, y, w, h, HBITMAP{}, F->FAlphas[f]);
+    else add(TDrawOp::Sprite, x, y, w, h, F->Transparent ? HBITMAP{} : F->FMasks[f], F->FImages[f]);
   }
 }
 
@@ -78,6 +86,12 @@ void TAniView::DrawOps(HDC Buffer, int64_t Top, int64_t Bottom) {
       continue;
     }
     if (op.Y >= Bottom || int64_t(op.Y) + op.H <= Top) continue;
+    if (op.Kind == TDrawOp::Blend) {
+      // Premultiplied source over the buffer.
+      SelectObject(FMemDC, op.Image);
+      AlphaBlt(Buffer, op.X, op.Y, op.W, op.H, FMemDC, 0, 0);
+      continue;
+    }
     // Mask AND-blitted then image OR-blitted through FMemDC, in one pass.
     MaskedBlt(Buffer, op.X, op.Y, op.W, op.H, FMemDC, op.Mask, op.Image);
   }

@@ -1,7 +1,11 @@
 # Run by ctest: artgen, run afresh, draws exactly the committed demo art
-# (the same files, byte for byte).
+# (the same files, byte for byte); with CELL, the art scaled to that cell width.
 file(REMOVE_RECURSE "${OUT}")
-execute_process(COMMAND "${ARTGEN}" "${OUT}" RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+set(cell_args)
+if(DEFINED CELL)
+  set(cell_args --cell ${CELL})
+endif()
+execute_process(COMMAND "${ARTGEN}" ${cell_args} "${OUT}" RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "artgen failed: ${err}")
 endif()
@@ -15,6 +19,6 @@ endif()
 foreach(f ${made})
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${OUT}/${f}" "${ART}/${f}" RESULT_VARIABLE diff)
   if(NOT diff EQUAL 0)
-    message(FATAL_ERROR "${f} differs from the committed art: run artgen scenes/demo/art")
+    message(FATAL_ERROR "${f} differs from the committed art: run artgen ${cell_args} ${ART}")
   endif()
 endforeach()

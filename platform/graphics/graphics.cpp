@@ -4,12 +4,36 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "velscene/platform/graphics/image_files.h"
 
 namespace vel {
 
 namespace {
+
+BitmapAlpha RasterAlpha(TAlphaFormat f) {
+  return f == afDefined ? BitmapAlpha::Defined : f == afPremultiplied ? BitmapAlpha::Premultiplied : BitmapAlpha::Ignored;
+}
+TAlphaFormat FormatOf(BitmapAlpha a) {
+  return a == BitmapAlpha::Defined ? afDefined : a == BitmapAlpha::Premultiplied ? afPremultiplied : afIgnored;
+}
+
+// round(C x A / 255) per channel of a straight-alpha word.
+uint32_t Premultiply(uint32_t p) {
+  const uint32_t a = p >> 24;
+  auto ch = [a](uint32_t c) { return (c * a * 2 + 255) / 510; };
+  return (a << 24) | (ch((p >> 16) & 0xFF) << 16) | (ch((p >> 8) & 0xFF) << 8) | ch(p & 0xFF);
+}
+
+// round(C x 255 / A) per channel (halves up, at most 255); 0 where A is 0.
+uint32_t Unpremultiply(uint32_t p) {
+  const uint32_t a = p >> 24;
+  if (a == 0) return 0;
+  auto ch = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 510 + a) / (2 * a)); };
+  return (a << 24) | (ch((p >> 16) & 0xFF) << 16) | (ch((p >> 8) & 0xFF) << 8) | ch(p & 0xFF);
+}
+
 // Fixed system colour table (COLORREF), indexed by the low byte of a system colour.
 constexpr COLORREF kSysColors[] = {
     0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
@@ -56,6 +80,19 @@ void TCanvas::FillRect(const TRect& rect) {
 void TCanvas::Draw(int32_t x, int32_t y, TBitmap* graphic) {
   if (!graphic || graphic->Empty() || !handle_) return;
   TCanvas* src = graphic->Canvas();
+  // A bitmap with alpha in use is composited; straight alpha through a
+  // premultiplied copy.
+  if (graphic->AlphaFormat() == afPremultiplied && !graphic->Monochrome()) {
+    AlphaBlt(handle_, x, y, graphic->Width(), graphic->Height(), src->Handle(), 0, 0);
+    return;
+  }
+  if (graphic->AlphaFormat() == afDefined && !graphic->Monochrome()) {
+    TBitmap copy;
+    copy.Assign(graphic);
+    copy.SetAlphaFormat(afPremultiplied);
+    AlphaBlt(handle_, x, y, copy.Width(), copy.Height(), copy.Canvas()->Handle(), 0, 0);
+    return;
+  }
   if (graphic->Transparent())
     TransparentBlt(handle_, x, y, graphic->Width(), graphic->Height(), src->Handle(), 0, 0,
                    ColorToRGB(graphic->TransparentColor()));
@@ -105,6 +142,7 @@ void TBitmap::SetSize(int32_t width, int32_t height) {
   }
   HBITMAP h = CreateBitmap(width_, height_, 1, mono_ ? 1 : 32, nullptr);
   if (!h) width_ = height_ = 0;
+  SetBitmapAlpha(h, RasterAlpha(alphaFormat_));
   SetHandle(h);
 }
 
@@ -116,7 +154,8 @@ void TBitmap::SetMonochrome(bool mono) {
   PixelView dst = LockPixels(h);
   if (!dst.valid) return;
   for (size_t i = 0; i < size_t(src.width) * size_t(src.height); ++i)
-    dst.pixels[i] = mono ? (src.pixels[i] == kPixelWhite ? kPixelWhite : kPixelBlack) : src.pixels[i];
+    dst.pixels[i] = mono ? ((src.pixels[i] & kPixelWhite) == kPixelWhite ? kPixelWhite : kPixelBlack) : src.pixels[i];
+  if (!mono) SetBitmapAlpha(h, RasterAlpha(alphaFormat_));
   SetHandle(h);
 }
 
@@ -137,6 +176,7 @@ void TBitmap::SetHandle(HBITMAP handle) {
     width_ = info.bmWidth;
     height_ = info.bmHeight;
     mono_ = info.bmBitsPixel == 1;
+    if (!mono_) alphaFormat_ = FormatOf(GetBitmapAlpha(handle_));
     if (palette_) SetBitmapPalette(handle_, palette_);
   } else {
     handle_ = HBITMAP{};
@@ -172,7 +212,7 @@ HBITMAP TBitmap::ReleaseMaskHandle() {
   if (!dst.valid) return {};
   const uint32_t key = PixelFromColorRef(ColorToRGB(TransparentColor()));
   const size_t n = size_t(src.width) * size_t(src.height);
-  for (size_t i = 0; i < n; ++i) dst.pixels[i] = src.pixels[i] == key ? kPixelWhite : kPixelBlack;
+  for (size_t i = 0; i < n; ++i) dst.pixels[i] = (src.pixels[i] & 0xFFFFFF) == key ? kPixelWhite : kPixelBlack;
   return mask;
 }
 
@@ -204,6 +244,7 @@ void TBitmap::Assign(const TBitmap* source) {
   transparent_ = source->transparent_;
   transparentMode_ = source->transparentMode_;
   transparentColor_ = source->transparentColor_;
+  alphaFormat_ = source->alphaFormat_;
   mono_ = source->Monochrome();
   const ConstPixelView src = ReadPixels(source->handle_);
   if (!src.valid) {
@@ -214,13 +255,40 @@ void TBitmap::Assign(const TBitmap* source) {
   PixelView dst = LockPixels(h);
   if (!dst.valid) return;
   std::copy(src.pixels, src.pixels + size_t(src.width) * size_t(src.height), dst.pixels);
+  if (!src.monochrome) SetBitmapAlpha(h, RasterAlpha(alphaFormat_));
   SetHandle(h);
 }
 
-void TBitmap::LoadFromFile(const std::string& path) {
-  DecodedImage img = LoadImageFile(path);  // throws before anything changes
-  HBITMAP h = CreateBitmap(img.width, img.height, 1, 32, img.pixels.data());
+TAlphaFormat TBitmap::AlphaFormat() const { return alphaFormat_; }
+
+void TBitmap::SetAlphaFormat(TAlphaFormat format) {
+  if (format != afIgnored && format != afDefined && format != afPremultiplied) return;
+  const TAlphaFormat old = alphaFormat_;
+  alphaFormat_ = format;
+  if (!handle_ || IsMonochrome(handle_)) return;
+  const bool multiply = old == afDefined && format == afPremultiplied;
+  const bool divide = old == afPremultiplied && format == afDefined;
+  if (multiply || divide) {
+    const PixelView v = LockPixels(handle_);
+    const size_t n = size_t(v.width) * size_t(v.height);
+    for (size_t i = 0; i < n; ++i) v.pixels[i] = multiply ? Premultiply(v.pixels[i]) : Unpremultiply(v.pixels[i]);
+    TouchBitmap(handle_);
+  }
+  SetBitmapAlpha(handle_, RasterAlpha(format));
+}
+
+void TBitmap::LoadFromFile(const std::string& path, TImageAlpha alpha) {
+  // Throws before anything changes.
+  DecodedImage img = LoadImageFile(path, alpha == iaKey ? DecodeAlpha::Key : DecodeAlpha::Keep);
+  HBITMAP h = CreateBitmap(img.width, img.height, 1, 32, img.alpha ? nullptr : img.pixels.data());
   if (!h) throw EImageError(path + ": image too large to hold");
+  if (img.alpha) {
+    // CreateBitmap takes colour only: the words with their alpha go in directly.
+    const PixelView v = LockPixels(h);
+    std::copy(img.pixels.begin(), img.pixels.end(), v.pixels);
+    TouchBitmap(h);
+    SetBitmapAlpha(h, BitmapAlpha::Defined);
+  }
   mono_ = false;
   SetHandle(h);
 }
@@ -228,7 +296,15 @@ void TBitmap::LoadFromFile(const std::string& path) {
 void TBitmap::SaveToFile(const std::string& path) const {
   const ConstPixelView v = ReadPixels(handle_);
   if (!v.valid) throw EImageError(path + ": cannot save an empty bitmap");
-  SaveImageFile(path, v.pixels, v.width, v.height);
+  const TAlphaFormat format = v.monochrome ? afIgnored : alphaFormat_;
+  if (format == afIgnored) {
+    SaveImageFile(path, v.pixels, v.width, v.height);
+    return;
+  }
+  std::vector<uint32_t> straight(v.pixels, v.pixels + size_t(v.width) * size_t(v.height));
+  if (format == afPremultiplied)
+    for (uint32_t& p : straight) p = Unpremultiply(p);
+  SaveImageFile(path, straight.data(), v.width, v.height, true);
 }
 
 }  // namespace vel

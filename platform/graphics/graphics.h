@@ -78,6 +78,17 @@ class TCanvas : public TObject {
 
 enum TTransparentMode { tmAuto, tmFixed };
 
+// Whether a bitmap's alpha (the top byte of its pixel words) is in use:
+// ignored (every bitmap starts so), defined (straight alpha) or premultiplied
+// (the colour already multiplied by the alpha).
+enum TAlphaFormat { afIgnored, afDefined, afPremultiplied };
+
+// How LoadFromFile treats an image file with alpha (an alpha channel or a
+// transparent colour): keep it (the bitmap's alpha is then defined), or key
+// it, every pixel with alpha below 128 becoming kAlphaKeyPixel and the
+// bitmap's alpha ignored. Files without alpha load the same either way.
+enum TImageAlpha { iaKeep, iaKey };
+
 // ---------------------------------------------------------------------------
 // TBitmap: a bitmap with a canvas, settable size, palette and transparency.
 // ---------------------------------------------------------------------------
@@ -122,13 +133,22 @@ class TBitmap : public TObject {
   TColor TransparentColor() const;
   void SetTransparentColor(TColor color);
 
-  // Independent copy of the image, size, transparency settings (not the palette).
+  // Changing between defined and premultiplied converts the pixels
+  // (multiplying by the alpha, rounded to the nearest, or dividing by it);
+  // any other change only relabels them. A monochrome or empty bitmap keeps
+  // the setting for its next colour image.
+  TAlphaFormat AlphaFormat() const;
+  void SetAlphaFormat(TAlphaFormat format);
+
+  // Independent copy of the image, size, transparency settings and alpha
+  // format (not the palette).
   void Assign(const TBitmap* source);
 
   // PNG or BMP, chosen by the file's contents (loading) or its extension
   // (saving, PNG unless it ends in .bmp). Errors throw EImageError with the
   // file name and the problem; the bitmap is unchanged after a failed load.
-  void LoadFromFile(const std::string& path);
+  // A bitmap whose alpha is in use is saved as RGBA PNG (straight alpha).
+  void LoadFromFile(const std::string& path, TImageAlpha alpha = iaKeep);
   void SaveToFile(const std::string& path) const;
 
  private:
@@ -141,6 +161,7 @@ class TBitmap : public TObject {
   bool transparent_ = false;
   TTransparentMode transparentMode_ = tmAuto;
   TColor transparentColor_ = clDefault;
+  TAlphaFormat alphaFormat_ = afIgnored;  // kept while there is no colour image
 };
 
 }  // namespace vel

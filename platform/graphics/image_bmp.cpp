@@ -239,7 +239,7 @@ int DecodeRow(const BmpLayout& l, const uint8_t* row, uint32_t* out) {
 // ---------------------------------------------------------------------------
 // Decoding
 // ---------------------------------------------------------------------------
-DecodedImage DecodeBmp(const uint8_t* data, size_t size, const std::string& name) {
+DecodedImage DecodeBmp(const uint8_t* data, size_t size, const std::string& name, DecodeAlpha alpha) {
   const BmpLayout l = ParseBmpHeaders(data, size, name);
   DecodedImage image;
   image.width = l.width;
@@ -262,7 +262,9 @@ DecodedImage DecodeBmp(const uint8_t* data, size_t size, const std::string& name
         useAlpha = true;
         break;
       }
-  for (uint32_t& p : image.pixels) p = useAlpha ? KeyAlpha(p & 0xFFFFFF, uint8_t(p >> 24)) : p & 0xFFFFFF;
+  if (useAlpha) FinishAlpha(image.pixels, image.alpha, alpha);
+  else
+    for (uint32_t& p : image.pixels) p &= 0xFFFFFF;
   return image;
 }
 

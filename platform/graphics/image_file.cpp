@@ -48,12 +48,12 @@ bool EndsWithBmp(const std::string& path) {
 // ---------------------------------------------------------------------------
 // Loading
 // ---------------------------------------------------------------------------
-DecodedImage LoadImageFile(const std::string& path) {
+DecodedImage LoadImageFile(const std::string& path, DecodeAlpha alpha) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path);
   static constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (bytes.size() >= 8 && std::memcmp(bytes.data(), kPngSignature, 8) == 0)
-    return DecodePng(bytes.data(), bytes.size(), path);
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes.data(), bytes.size(), path);
+    return DecodePng(bytes.data(), bytes.size(), path, alpha);
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes.data(), bytes.size(), path, alpha);
   if (bytes.empty()) ThrowImageError(path, "empty file");
   ThrowImageError(path, "not a PNG or BMP image");
 }
@@ -64,10 +64,10 @@ DecodedImage LoadImageFile(const std::string& path) {
 // The image goes to "<path>.part" first and is renamed over the target only
 // after every write and the close succeeded, so a failed save never leaves a
 // half-written file under the real name.
-void SaveImageFile(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
+void SaveImageFile(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, bool alpha) {
   std::vector<uint8_t> bytes;
   try {
-    bytes = EndsWithBmp(path) ? EncodeBmp24(pixels, width, height) : EncodePng(pixels, width, height);
+    bytes = EndsWithBmp(path) ? EncodeBmp24(pixels, width, height) : EncodePng(pixels, width, height, alpha);
   } catch (const EImageError& e) {
     ThrowImageError(path, e.what());
   }

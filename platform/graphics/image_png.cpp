@@ -1,5 +1,6 @@
 // PNG decoding and encoding through libpng's memory callbacks: any colour type
-// and bit depth in, 8-bit RGB(A) to 0x00RRGGBB pixels; 8-bit RGB out.
+// and bit depth in, 8-bit RGB(A) to 0x00RRGGBB pixels (alpha keyed or kept in
+// the top byte); 8-bit RGB or RGBA out.
 #include <png.h>
 
 #include <csetjmp>
@@ -124,22 +125,25 @@ bool ReadPngRows(PngReader* r, png_bytepp rows) {
   return true;
 }
 
-// Writes an 8-bit RGB image, converting one row at a time into `row`.
-bool WritePng(PngWriter* w, const uint32_t* pixels, png_uint_32 width, png_uint_32 height, png_bytep row) {
+// Writes an 8-bit RGB (or RGBA) image, converting one row at a time into `row`.
+bool WritePng(PngWriter* w, const uint32_t* pixels, png_uint_32 width, png_uint_32 height, png_bytep row,
+              bool alpha) {
   if (setjmp(png_jmpbuf(w->png))) return false;
   png_set_write_fn(w->png, w, WriteToMemory, FlushMemory);
-  png_set_IHDR(w->png, w->info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(w->png, w->info, width, height, 8, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   // Level 3: about three times faster than the default on photo-like data,
   // under a tenth larger.
   png_set_compression_level(w->png, 3);
   png_write_info(w->png, w->info);
   for (png_uint_32 y = 0; y < height; ++y) {
     const uint32_t* src = pixels + size_t(y) * width;
+    png_bytep out = row;
     for (png_uint_32 x = 0; x < width; ++x) {
-      row[3 * x + 0] = png_byte(src[x] >> 16);
-      row[3 * x + 1] = png_byte(src[x] >> 8);
-      row[3 * x + 2] = png_byte(src[x]);
+      *out++ = png_byte(src[x] >> 16);
+      *out++ = png_byte(src[x] >> 8);
+      *out++ = png_byte(src[x]);
+      if (alpha) *out++ = png_byte(src[x] >> 24);
     }
     png_write_row(w->png, row);
   }
@@ -182,7 +186,7 @@ uint64_t SamplesPerPixel(int colorType) {
 // Palette indices beyond the PLTE chunk read as opaque black (libpng keeps a
 // zero-filled 256-entry palette); images without alpha or tRNS keep every
 // pixel exactly, the key colour included.
-DecodedImage DecodePng(const uint8_t* data, size_t size, const std::string& name) {
+DecodedImage DecodePng(const uint8_t* data, size_t size, const std::string& name, DecodeAlpha alpha) {
   if (!data || size < 8) ThrowImageError(name, "truncated PNG data");
   if (png_sig_cmp(data, 0, 8) != 0) ThrowImageError(name, "not a PNG file");
 
@@ -219,16 +223,16 @@ DecodedImage DecodePng(const uint8_t* data, size_t size, const std::string& name
   for (size_t i = 0; i < image.pixels.size(); ++i) {
     const unsigned char* p = bytes + 4 * i;
     const uint32_t rgb = (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
-    const uint8_t alpha = p[3];
-    image.pixels[i] = r.hasAlpha ? KeyAlpha(rgb, alpha) : rgb;
+    image.pixels[i] = r.hasAlpha ? (uint32_t(p[3]) << 24) | rgb : rgb;
   }
+  if (r.hasAlpha) FinishAlpha(image.pixels, image.alpha, alpha);
   return image;
 }
 
 // ---------------------------------------------------------------------------
 // Encoding
 // ---------------------------------------------------------------------------
-std::vector<uint8_t> EncodePng(const uint32_t* pixels, int32_t width, int32_t height) {
+std::vector<uint8_t> EncodePng(const uint32_t* pixels, int32_t width, int32_t height, bool alpha) {
   CheckEncodeArgs(pixels, width, height);
   PngWriter w{};
   w.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &w.error, OnPngError, OnPngWarning);
@@ -236,8 +240,8 @@ std::vector<uint8_t> EncodePng(const uint32_t* pixels, int32_t width, int32_t he
   WriteGuard guard{w};
   w.info = png_create_info_struct(w.png);
   if (!w.info) throw EImageError("PNG encoder: out of memory");
-  std::vector<png_byte> row(size_t(width) * 3);
-  if (!WritePng(&w, pixels, png_uint_32(width), png_uint_32(height), row.data()))
+  std::vector<png_byte> row(size_t(width) * (alpha ? 4 : 3));
+  if (!WritePng(&w, pixels, png_uint_32(width), png_uint_32(height), row.data(), alpha))
     throw EImageError(std::string("PNG encoder: ") + w.error.message);
   return std::vector<uint8_t>(w.out, w.out + w.size);
 }

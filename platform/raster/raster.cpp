@@ -520,6 +520,22 @@ bool ResizeBitmap(HBITMAP bitmap, int32_t width, int32_t height) {
   return true;
 }
 
+BitmapAlpha GetBitmapAlpha(HBITMAP bitmap) {
+  const BitmapObj* bmp = GetBitmap(bitmap);
+  return bmp ? bmp->alpha : BitmapAlpha::Ignored;
+}
+
+bool SetBitmapAlpha(HBITMAP bitmap, BitmapAlpha alpha) {
+  BitmapObj* bmp = GetBitmap(bitmap);
+  if (!bmp || bmp->mono) return false;
+  switch (alpha) {
+    case BitmapAlpha::Ignored:
+    case BitmapAlpha::Defined:
+    case BitmapAlpha::Premultiplied: bmp->alpha = alpha; return true;
+  }
+  return false;
+}
+
 HPALETTE GetBitmapPalette(HBITMAP bitmap) {
   BitmapObj* bmp = GetBitmap(bitmap);
   return bmp ? bmp->palette : HPALETTE{};

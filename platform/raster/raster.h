@@ -6,7 +6,9 @@
 // is recognised and ignored, never dereferenced. Colour pixels are stored as
 // 32-bit words 0x00RRGGBB; monochrome pixels as the same words, 0x000000 for
 // black (bit 0) and 0xFFFFFF for white (bit 1), so that every blit between any
-// two formats is a plain bitwise loop over 32-bit words.
+// two formats is a plain bitwise loop over 32-bit words. A bitmap with alpha
+// keeps it in the top byte (0xAARRGGBB); colour comparisons (key colours,
+// monochrome conversion) look at the low 24 bits only.
 #pragma once
 
 #include <cstdint>
@@ -159,6 +161,25 @@ bool MaskedBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC
 // Builds now what MaskedBlt with this mask and image would build on its first
 // use, so that drawing allocates nothing. A null mask prepares the image alone.
 void PrepareMaskedBlt(HBITMAP mask, HBITMAP image);
+// Premultiplied source over destination. Every source word is read as
+// 0xAARRGGBB with its colour already multiplied by its alpha A, whatever the
+// source bitmap says of its alpha; each colour channel C of the destination
+// becomes
+//   min(255, C_src + round(C_dst x (255 - A) / 255))
+// (the quotient is never a tie). A target whose alpha is premultiplied has
+// its top byte composited by the same rule; any other target is opaque and
+// the words written get a clear top byte. A zero source word leaves its
+// destination word untouched. Clipped like BitBlt (no stretching); a
+// monochrome source or target, or a source that is the target, draws nothing
+// (false). The pixels go row by row through a vector loop, or through the
+// source's span table when PrepareAlphaBlt made one; nothing is allocated,
+// except that a prepared source whose pixels changed gets its table again.
+bool AlphaBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy);
+// Builds the span table of a sprite drawn often by AlphaBlt: per row its
+// opaque runs (copied), its translucent runs (blended) and its clear runs
+// (zero words, skipped). A prepared bitmap whose pixels change gets its table
+// built again on its next AlphaBlt.
+void PrepareAlphaBlt(HBITMAP image);
 bool FillRect(HDC dst, const RECT* rect, HBRUSH brush);
 // The ellipse inscribed in the box, right and bottom exclusive, filled with the
 // selected brush and outlined with the selected pen, both through the mix mode.
@@ -198,6 +219,13 @@ uint64_t BitmapVersion(HBITMAP bitmap);
 void TouchBitmap(HBITMAP bitmap);  // call after writing through LockPixels
 // Resizes in place keeping the overlapping pixels; new pixels are black.
 bool ResizeBitmap(HBITMAP bitmap, int32_t width, int32_t height);
+// How a colour bitmap's top bytes are meant: not at all (every bitmap the
+// layer makes starts so, and the bitwise blits never look), as straight alpha,
+// or as alpha that the colour is already multiplied by. The layer only keeps
+// the setting; converting the pixels is the caller's (TBitmap's) business.
+enum class BitmapAlpha : uint8_t { Ignored, Defined, Premultiplied };
+BitmapAlpha GetBitmapAlpha(HBITMAP bitmap);  // Ignored for a stale handle
+bool SetBitmapAlpha(HBITMAP bitmap, BitmapAlpha alpha);  // false for a stale or monochrome bitmap
 HPALETTE GetBitmapPalette(HBITMAP bitmap);
 void SetBitmapPalette(HBITMAP bitmap, HPALETTE palette);
 

@@ -205,7 +205,7 @@ bool Blit(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height, HDC src,
       for (size_t k = 0; k < n; ++k) {
         const size_t j = up ? n - 1 - k : k;
         uint32_t sp = sr[j];
-        if (convert) sp = sp == bk ? kPixelWhite : kPixelBlack;
+        if (convert) sp = (sp & kPixelWhite) == bk ? kPixelWhite : kPixelBlack;  // colour only, not alpha
         dr[j] = ApplyRop(rop, dr[j], sp);
       }
     }
@@ -250,7 +250,7 @@ bool TransparentBlt(HDC dst, int32_t x, int32_t y, int32_t width, int32_t height
     uint32_t* dr = &d.pixels[size_t(Y + r) * size_t(d.width) + size_t(X)];
     const uint32_t* sr = &s.bmp->pixels[size_t(SY + r) * size_t(s.bmp->width) + size_t(SX)];
     for (int64_t i = 0; i < W; ++i)
-      if (sr[i] != key) dr[i] = d.mono ? ToMono(sr[i]) : sr[i];
+      if ((sr[i] & kPixelWhite) != key) dr[i] = d.mono ? ToMono(sr[i]) : sr[i];
   }
   NoteWrite(d, d.mono || KnownClean(*s.bmp), false);
   d.version++;

@@ -4,8 +4,10 @@
 // one frame draw from one small table that stays in cache.
 #include "velscene/platform/raster/internal/raster_spans.h"
 
+#include <algorithm>
 #include <new>
 #include <unordered_map>
+#include <utility>
 
 namespace vel::raster {
 
@@ -140,6 +142,79 @@ const SpanTable* ImageSpans(BitmapObj& image) {
   image.orSpans = Build(image.width, image.height, kind, pack);
   image.orKey = key;
   return image.orSpans.get();
+}
+
+const SpanTable* AlphaSpans(BitmapObj& image) {
+  const SpanKey key{image.version, image.locks, image.serial, image.version, image.locks};
+  if (image.alphaSpans && image.alphaKey == key) return image.alphaSpans.get();
+  constexpr uint32_t kMinBlend = 8;  // one vector of words
+  const uint32_t w = uint32_t(image.width);
+  try {
+    auto t = std::make_shared<SpanTable>();
+    t->clean = false;
+    t->rows.assign(size_t(image.height) + 1, 0);
+    std::vector<std::pair<uint32_t, uint32_t>> raw, blends;
+    for (int32_t y = 0; y < image.height; ++y) {
+      t->rows[size_t(y)] = uint32_t(t->spans.size());
+      const uint32_t* row = image.pixels.data() + size_t(y) * w;
+      auto opaque = [row](uint32_t x) { return row[x] >= 0xFF000000u; };
+      auto translucent = [row](uint32_t x) { return row[x] != 0 && row[x] < 0xFF000000u; };
+      // Runs of translucent words, widened to a vector (right first, then
+      // left) and merged when they overlap or less than a vector lies between.
+      raw.clear();
+      for (uint32_t x = 0; x < w;) {
+        if (!translucent(x)) {
+          ++x;
+          continue;
+        }
+        uint32_t e = x + 1;
+        while (e < w && translucent(e)) ++e;
+        uint32_t a = x, b = e;
+        if (b - a < kMinBlend) b = std::min(w, a + kMinBlend);
+        if (b - a < kMinBlend) a = b > kMinBlend ? b - kMinBlend : 0;
+        raw.emplace_back(a, b);
+        x = e;
+      }
+      std::sort(raw.begin(), raw.end());  // only runs widened leftward at the row's end move
+      blends.clear();
+      for (const auto& [a, b] : raw) {
+        if (!blends.empty() && a < blends.back().second + kMinBlend)
+          blends.back().second = std::max(blends.back().second, b);
+        else
+          blends.emplace_back(a, b);
+      }
+      auto emit = [&](uint32_t a, uint32_t b, bool copy) {
+        t->spans.push_back(Span{a, b, copy ? 1u : 0u, uint32_t(t->words.size())});
+        t->words.insert(t->words.end(), row + a, row + b);
+      };
+      // Opaque runs in the gaps between the blend spans, in column order.
+      uint32_t x = 0;
+      for (size_t k = 0; k <= blends.size(); ++k) {
+        const uint32_t gapEnd = k < blends.size() ? blends[k].first : w;
+        while (x < gapEnd) {
+          if (!opaque(x)) {
+            ++x;
+            continue;
+          }
+          uint32_t e = x + 1;
+          while (e < gapEnd && opaque(e)) ++e;
+          emit(x, e, true);
+          x = e;
+        }
+        if (k < blends.size()) {
+          emit(blends[k].first, blends[k].second, false);
+          x = blends[k].second;
+        }
+      }
+    }
+    t->rows[size_t(image.height)] = uint32_t(t->spans.size());
+    t->hash = Hash(*t);
+    image.alphaSpans = Share(std::move(t));
+  } catch (const std::bad_alloc&) {
+    image.alphaSpans.reset();
+  }
+  image.alphaKey = key;
+  return image.alphaSpans.get();
 }
 
 }  // namespace vel::raster

@@ -36,9 +36,10 @@ ScenePropDesc ReadProp(const SceneNode& n, const std::string& key, const TClassI
   return ScenePropDesc{info, *value};
 }
 
-// A copy of one w x h cell of a sprite sheet.
+// A copy of one w x h cell of a sprite sheet, with the sheet's alpha.
 std::shared_ptr<TBitmap> CutCell(const TBitmap& sheet, int32_t x, int32_t y, int32_t w, int32_t h) {
   auto cell = std::make_shared<TBitmap>();
+  cell->SetAlphaFormat(sheet.AlphaFormat());
   cell->SetSize(w, h);
   const PixelView src = LockPixels(sheet.Handle());
   const PixelView dst = LockPixels(cell->Handle());
@@ -54,19 +55,19 @@ std::vector<SceneFrameDesc> ReadFrames(const SceneNode& n, SceneImages& images) 
   if (n.IsArray()) {
     for (size_t i = 0; i < n.Size(); ++i) {
       const SceneNode f = n.At(i);
-      f.Allow({"number", "image"});
+      f.Allow({"number", "image", "alpha"});
       const SceneNode number = f.Field("number");
       SceneFrameDesc frame{int32_t(number.Int(1, 255)), nullptr};
       for (const SceneFrameDesc& other : frames)
         if (other.Number == frame.Number) number.Fail("frame " + std::to_string(frame.Number) + " is defined twice");
-      frame.Image = images.Load(f.Field("image"));
+      frame.Image = images.Load(f, "image");
       frames.push_back(std::move(frame));
     }
     return frames;
   }
   if (!n.IsObject()) n.Fail("expected a list of {number, image} or a sprite sheet {sheet, width, height}");
-  n.Allow({"sheet", "width", "height", "first", "count"});
-  const std::shared_ptr<TBitmap> sheet = images.Load(n.Field("sheet"));
+  n.Allow({"sheet", "width", "height", "first", "count", "alpha"});
+  const std::shared_ptr<TBitmap> sheet = images.Load(n, "sheet");
   const int32_t w = int32_t(n.Field("width").Int(1, 4096));
   const int32_t h = int32_t(n.Field("height").Int(1, 4096));
   const int32_t columns = sheet->Width() / w, rows = sheet->Height() / h;

@@ -24,23 +24,32 @@ int32_t SceneDesc::FindFigure(const std::string& name) const {
 // ---------------------------------------------------------------------------
 // Images and colours
 // ---------------------------------------------------------------------------
-std::shared_ptr<TBitmap> SceneImages::Load(const SceneNode& node) {
+std::shared_ptr<TBitmap> SceneImages::Load(const SceneNode& owner, const char* key) {
+  const TImageAlpha alpha = owner.Optional("alpha") ? ReadImageAlpha(owner.Field("alpha")) : alpha_;
+  const SceneNode node = owner.Field(key);
   const std::string name = node.String();
   std::filesystem::path p(name);
   if (p.is_relative()) p = std::filesystem::path(baseDir_) / p;
   const std::string resolved = p.lexically_normal().string();
-  if (auto it = cache_.find(resolved); it != cache_.end()) return it->second;
+  if (auto it = cache_.find({resolved, alpha}); it != cache_.end()) return it->second;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(p, ec)) node.Fail("no such image file \"" + resolved + "\"");
   auto bitmap = std::make_shared<TBitmap>();
   try {
-    bitmap->LoadFromFile(resolved);
+    bitmap->LoadFromFile(resolved, alpha);
   } catch (const std::exception& e) {
     node.Fail(std::string("cannot load image: ") + e.what());
   }
   if (bitmap->Empty()) node.Fail("image \"" + resolved + "\" is empty");
-  cache_.emplace(resolved, bitmap);
+  cache_.emplace(std::make_pair(resolved, alpha), bitmap);
   return bitmap;
+}
+
+TImageAlpha ReadImageAlpha(const SceneNode& node) {
+  const std::string s = node.String();
+  if (s == "keep") return iaKeep;
+  if (s == "key") return iaKey;
+  node.Fail("expected \"keep\" or \"key\", found \"" + s + "\"");
 }
 
 TColor ReadSceneColor(const SceneNode& node) {
@@ -61,12 +70,16 @@ namespace {
 // Sections
 // ---------------------------------------------------------------------------
 SceneViewDesc ReadView(const SceneNode& n) {
-  n.Allow({"width", "height", "interval", "color"});
+  n.Allow({"width", "height", "interval", "color", "cellWidth"});
   SceneViewDesc v;
   if (auto w = n.Optional("width")) v.Width = int32_t(w->Int(1, 4096));
   if (auto h = n.Optional("height")) v.Height = int32_t(h->Int(1, 4096));
   if (auto i = n.Optional("interval")) v.Interval = uint32_t(i->Int(1, 60000));
   if (auto c = n.Optional("color")) v.Color = ReadSceneColor(*c);
+  if (auto c = n.Optional("cellWidth")) {
+    v.CellWidth = int32_t(c->Int(kMinCellWidth, kMaxCellWidth));
+    if (v.CellWidth % 2 != 0) c->Fail("the cell width must be even (the cell is half as high)");
+  }
   return v;
 }
 
@@ -74,13 +87,13 @@ std::vector<SceneTileDesc> ReadTiles(const SceneNode& list, SceneImages& images)
   std::vector<SceneTileDesc> tiles;
   for (size_t i = 0; i < list.Size(); ++i) {
     const SceneNode t = list.At(i);
-    t.Allow({"number", "image"});
+    t.Allow({"number", "image", "alpha"});
     SceneTileDesc tile;
     const SceneNode number = t.Field("number");
     tile.Number = int32_t(number.Int(1, 255));
     for (const SceneTileDesc& other : tiles)
       if (other.Number == tile.Number) number.Fail("tile " + std::to_string(tile.Number) + " is defined twice");
-    tile.Image = images.Load(t.Field("image"));
+    tile.Image = images.Load(t, "image");
     tiles.push_back(std::move(tile));
   }
   return tiles;
@@ -123,9 +136,9 @@ SceneMapDesc ReadMap(const SceneNode& n) {
   return m;
 }
 
-// Tall tiles (24 px high or more, off row 0 and column 0) take display-list
-// slots; counted on the map as the ranges and cells leave it.
-int32_t CountTallTiles(const SceneMapDesc& m, const std::vector<SceneTileDesc>& tiles) {
+// Tall tiles (as high as the cell or higher, off row 0 and column 0) take
+// display-list slots; counted on the map as the ranges and cells leave it.
+int32_t CountTallTiles(const SceneMapDesc& m, const std::vector<SceneTileDesc>& tiles, int32_t cellWidth) {
   int32_t height[256] = {};
   for (const SceneTileDesc& t : tiles) height[t.Number] = t.Image->Height();
   std::vector<uint8_t> grid(size_t(m.Width) * m.Height, 0);
@@ -140,7 +153,7 @@ int32_t CountTallTiles(const SceneMapDesc& m, const std::vector<SceneTileDesc>& 
   int32_t count = 0;
   for (uint32_t y = 1; y < m.Height; ++y)
     for (uint32_t x = 1; x < m.Width; ++x)
-      if (height[grid[size_t(y) * m.Width + x]] >= 24) ++count;
+      if (height[grid[size_t(y) * m.Width + x]] >= cellWidth / 2) ++count;
   return count;
 }
 
@@ -269,9 +282,10 @@ SceneDesc ParseScene(const std::string& text, const std::string& file, const std
                       "invalid JSON: " + why);
   }
   const SceneNode top(root, "", file);
-  top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions"});
+  top.Allow({"view", "tiles", "map", "figures", "place", "key", "actions", "alpha"});
 
   SceneImages images(baseDir);
+  if (auto a = top.Optional("alpha")) images.SetAlpha(ReadImageAlpha(*a));
   SceneDesc desc;
   desc.File = file;
   if (auto v = top.Optional("view")) desc.View = ReadView(*v);
@@ -317,7 +331,7 @@ SceneDesc ParseScene(const std::string& text, const std::string& file, const std
                      [](const SceneActionDesc& a, const SceneActionDesc& b) { return a.Tick < b.Tick; });
   }
 
-  const int32_t tall = desc.Map ? CountTallTiles(*desc.Map, desc.Tiles) : 0;
+  const int32_t tall = desc.Map ? CountTallTiles(*desc.Map, desc.Tiles, desc.View.CellWidth) : 0;
   if (tall + int64_t(desc.Figures.size()) > kMaxEntries)
     top.Fail(std::to_string(tall) + " tall tiles and " + std::to_string(desc.Figures.size()) +
              " figures do not fit the view's " + std::to_string(kMaxEntries) + " display-list slots");

@@ -22,6 +22,7 @@ struct SceneViewDesc {
   int32_t Height = 480;
   uint32_t Interval = 100;
   TColor Color = clBlack;
+  int32_t CellWidth = 48;  // even, 8 to 1024
 };
 
 struct SceneTileDesc {

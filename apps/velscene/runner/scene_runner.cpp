@@ -26,6 +26,7 @@ void TSceneRunner::Build() {
   view_->SetBounds(0, 0, desc.View.Width, desc.View.Height);
   view_->SetInterval(desc.View.Interval);
   view_->SetColor(desc.View.Color);
+  view_->SetCellWidth(desc.View.CellWidth);
   BuildMap();
   for (size_t i = 0; i < desc.Figures.size(); ++i) BuildFigure(i);
   for (size_t i = 0; i < figures_.size(); ++i) BindEvents(i);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "velscene/platform/graphics/image_files.h"
 
@@ -37,6 +38,20 @@ constexpr uint32_t kAlphaKeyNeighbour = 0xFE00FE;
 inline uint32_t KeyAlpha(uint32_t rgb, uint8_t alpha) {
   if (alpha < 128) return kAlphaKeyPixel;
   return rgb == kAlphaKeyPixel ? kAlphaKeyNeighbour : rgb;
+}
+
+// The decoded words 0xAARRGGBB (straight alpha) of an image with alpha: kept
+// when asked to and some pixel is less than opaque, else keyed.
+inline void FinishAlpha(std::vector<uint32_t>& pixels, bool& kept, DecodeAlpha mode) {
+  kept = false;
+  if (mode == DecodeAlpha::Keep)
+    for (uint32_t p : pixels)
+      if (p < 0xFF000000u) {
+        kept = true;
+        break;
+      }
+  if (kept) return;
+  for (uint32_t& p : pixels) p = KeyAlpha(p & 0xFFFFFF, uint8_t(p >> 24));
 }
 
 }  // namespace vel

@@ -55,6 +55,7 @@ struct alignas(64) BitmapObj {
   // Drawing keeps this up to date; a direct access makes it unknown until a
   // scan. Set is conservative: such a bitmap may well be clear.
   TopBytes top = TopBytes::Clear;
+  BitmapAlpha alpha = BitmapAlpha::Ignored;
   uint32_t selections = 0;  // contexts that hold it
   uint64_t version = 0;
   // Direct pixel accesses (LockPixels, TouchBitmap): writes the layer did not see.
@@ -66,6 +67,8 @@ struct alignas(64) BitmapObj {
   std::shared_ptr<const SpanTable> pairSpans;  // this bitmap as a mask, with its image
   SpanKey orKey;
   std::shared_ptr<const SpanTable> orSpans;  // this bitmap as an image on its own
+  SpanKey alphaKey;
+  std::shared_ptr<const SpanTable> alphaSpans;  // this bitmap as an AlphaBlt source
   HPALETTE palette{};
 };
 

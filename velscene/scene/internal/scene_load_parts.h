@@ -15,13 +15,20 @@ namespace vel {
 class SceneImages {
  public:
   explicit SceneImages(std::string baseDir) : baseDir_(std::move(baseDir)) {}
-  // The image named by a string node, loaded once per resolved path.
-  std::shared_ptr<TBitmap> Load(const SceneNode& node);
+  // What images do with alpha unless their entry says otherwise.
+  void SetAlpha(TImageAlpha alpha) { alpha_ = alpha; }
+  // The image named by the string at owner's `key`, loaded once per resolved
+  // path and alpha treatment; owner's "alpha" overrides the scene's.
+  std::shared_ptr<TBitmap> Load(const SceneNode& owner, const char* key);
 
  private:
   std::string baseDir_;
-  std::map<std::string, std::shared_ptr<TBitmap>> cache_;
+  TImageAlpha alpha_ = iaKeep;
+  std::map<std::pair<std::string, TImageAlpha>, std::shared_ptr<TBitmap>> cache_;
 };
+
+// "keep" or "key".
+TImageAlpha ReadImageAlpha(const SceneNode& node);
 
 // "#RRGGBB" or a host colour value 0..0xFFFFFF.
 TColor ReadSceneColor(const SceneNode& node);
