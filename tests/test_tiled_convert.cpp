@@ -182,7 +182,10 @@ TEST(TiledConvert, StacksLayersAndPassability) {
   EXPECT_EQ(std::make_pair(two.Width(), two.Height()), std::make_pair(18, 11));
   EXPECT_EQ(PixelAt(two, 0, 10), TileColor(1));
   EXPECT_EQ(PixelAt(two, 17, 0), TileColor(2));
-  EXPECT_EQ(PixelAt(two, 0, 0), kAlphaKeyPixel);
+  // Its bottom-left pixel is not clear, so it cannot draw through the key
+  // colour: it keeps its alpha, clear above the ground.
+  EXPECT_EQ(two.AlphaFormat(), afPremultiplied);
+  EXPECT_EQ(ReadPixels(two.Handle()).pixels[0], 0u);
   TAniMap map(nullptr);
   s.FillMap(map);
   EXPECT_EQ(map.Width(), 4u);
@@ -190,6 +193,41 @@ TEST(TiledConvert, StacksLayersAndPassability) {
   EXPECT_FALSE(map.GetPassable(1, 2));
   EXPECT_EQ(map.Tile(2)->Width(), 18);
   EXPECT_EQ(map.Tile(4), nullptr);
+}
+
+// Soft tiles and layer opacity: source-over in premultiplied alpha, checked
+// against the blend worked out in floating point.
+TEST(TiledConvert, SoftTilesAndOpacityCompositeWithAlpha) {
+  TiledDir dir;
+  // Tile 1 opaque (200, 100, 0), tile 2 blue at alpha 128 (straight).
+  std::vector<uint32_t> px(16 * 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) px[size_t(y) * 16 + x] = x < 8 ? 0xFFC86400u : 0x800000FFu;
+  SaveImageFile(dir / "a.png", px.data(), 16, 8, true);
+  const std::string text = MapHead("isometric", 3, 1, 8) +
+                           "<tileset firstgid=\"1\" name=\"a\" tilewidth=\"8\" tileheight=\"8\" columns=\"2\">"
+                           "<image source=\"a.png\"/></tileset>\n" +
+                           Layer({1, 0, 0}, 3, 1) + Layer({2, 2, 0}, 3, 1) + Layer({0, 0, 1}, 3, 1, "opacity=\"0.5\"") +
+                           "</map>";
+  const TiledScene s = ConvertTiledMap(ReadTiledMap(dir.Write("m.tmx", text)));
+  ASSERT_EQ(s.Tiles.size(), 3u);
+  struct Expect {
+    double R, G, B, A;  // premultiplied
+  };
+  const double a = 128 / 255.0;
+  const Expect expect[3] = {{200 * (1 - a), 100 * (1 - a), 255 * a, 255},  // blue over orange
+                            {0, 0, 255 * a, 128},                          // blue alone
+                            {200 * 0.5, 100 * 0.5, 0, 127.5}};             // orange at half opacity
+  for (int t = 0; t < 3; ++t) {
+    SCOPED_TRACE(t + 1);
+    EXPECT_EQ(s.Tiles[size_t(t)]->AlphaFormat(), afPremultiplied);
+    const ConstPixelView v = ReadPixels(s.Tiles[size_t(t)]->Handle());
+    const uint32_t w = v.pixels[size_t(4) * v.width + 4];
+    EXPECT_NEAR(double((w >> 16) & 0xFF), expect[t].R, 1.0);
+    EXPECT_NEAR(double((w >> 8) & 0xFF), expect[t].G, 1.0);
+    EXPECT_NEAR(double(w & 0xFF), expect[t].B, 1.0);
+    EXPECT_NEAR(double(w >> 24), expect[t].A, 1.0);
+  }
 }
 
 TEST(TiledConvert, MoreThan255StacksIsAnErrorThatCountsThem) {

@@ -1,6 +1,6 @@
 // Tile pixels: image files with their alpha, atlas cuts, the three flips,
 // nearest-neighbour scaling, premultiplied source-over compositing, and the
-// bitmaps handed to the library.
+// bitmaps handed to the library (keyed when hard-edged, else with alpha).
 #include "velscene/tiled/internal/tiled_image.h"
 
 #include <algorithm>
@@ -26,13 +26,13 @@ inline uint32_t ScaleWord(uint32_t w, uint32_t a) {
 }  // namespace
 
 TiledPixels LoadTiledPixels(const std::string& path, std::optional<uint32_t> trans) {
-  const DecodedImage img = LoadImageFile(path);
+  const DecodedImage img = LoadImageFile(path, DecodeAlpha::Keep);
   TiledPixels px{img.width, img.height, std::vector<uint32_t>(img.pixels.size())};
   for (size_t i = 0; i < img.pixels.size(); ++i) {
-    const uint32_t rgb = img.pixels[i] & 0xFFFFFFu;
-    // The decoder keys pixels below half alpha to kAlphaKeyPixel.
-    const bool clear = rgb == kAlphaKeyPixel || (trans && rgb == *trans);
-    px.Words[i] = clear ? 0u : (0xFF000000u | rgb);
+    const uint32_t w = img.pixels[i], rgb = w & 0xFFFFFFu;
+    // The tileset's transparent colour clears a pixel of exactly that colour.
+    if (trans && rgb == *trans) continue;
+    px.Words[i] = img.alpha ? ScaleWord(0xFF000000u | rgb, w >> 24) : (0xFF000000u | rgb);
   }
   return px;
 }
@@ -100,21 +100,23 @@ std::shared_ptr<TBitmap> PixelsToBitmap(const TiledPixels& px) {
   bitmap->SetSize(px.Width, px.Height);
   const PixelView dst = LockPixels(bitmap->Handle());
   if (!dst.valid) return bitmap;
-  // Pixels at least half covered keep their colour; the rest take the key
-  // colour that the library's masks treat as transparent.
+  // Pixels wholly clear or wholly opaque, with a clear bottom-left pixel,
+  // draw exactly through the key colour and a mask; any other image keeps
+  // its alpha (premultiplied) and is composited.
+  bool hard = px.Height > 0 && px.Width > 0 && px.Words[size_t(px.Height - 1) * size_t(px.Width)] >> 24 == 0;
+  for (size_t i = 0; hard && i < px.Words.size(); ++i) hard = (px.Words[i] >> 24) == 0 || (px.Words[i] >> 24) == 255;
   for (int32_t y = 0; y < px.Height; ++y)
     for (int32_t x = 0; x < px.Width; ++x) {
       const uint32_t w = px.Words[size_t(y) * size_t(px.Width) + size_t(x)];
-      const uint32_t a = w >> 24;
-      uint32_t out = kAlphaKeyPixel;
-      if (a >= 128) {
-        auto un = [&](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
-        out = un((w >> 16) & 0xFF) << 16 | un((w >> 8) & 0xFF) << 8 | un(w & 0xFF);
-        if (out == kAlphaKeyPixel) out = 0xFE00FE;
+      uint32_t out = w;
+      if (hard) {
+        out = w >> 24 == 0 ? kAlphaKeyPixel : (w & 0xFFFFFFu);
+        if (w >> 24 != 0 && out == kAlphaKeyPixel) out = 0xFE00FE;
       }
       dst.pixels[size_t(y) * size_t(dst.width) + size_t(x)] = out;
     }
   TouchBitmap(bitmap->Handle());
+  if (!hard) bitmap->SetAlphaFormat(afPremultiplied);
   return bitmap;
 }
 
