@@ -40,10 +40,65 @@ std::string Map(const std::string& orientation, const std::string& stagger, int 
   return "<map orientation=\"" + orientation + "\" " + stagger + " width=\"" + std::to_string(w) + "\" height=\"" +
          std::to_string(h) + "\" tilewidth=\"32\" tileheight=\"16\">\n" +
          " <tileset firstgid=\"1\" name=\"d\" tilewidth=\"32\" tileheight=\"16\" columns=\"" + std::to_string(n + 3) +
-         "\"><image source=\"d.png\"/>\n" + "  <tile id=\"" + std::to_string(n) + "\"><animation><frame tileid=\"" +
+         "\"><image source=\"d.png\" trans=\"ff00ff\"/>\n" + "  <tile id=\"" + std::to_string(n) + "\"><animation><frame tileid=\"" +
          std::to_string(n + 1) + "\" duration=\"100\"/><frame tileid=\"" + std::to_string(n + 2) +
          "\" duration=\"50\"/></animation></tile>\n" + " </tileset>\n <layer name=\"g\"><data encoding=\"csv\">" + gids +
          "</data></layer>\n" + extra + "</map>";
+}
+
+TEST(TiledScene, WholeMapPictureKeepsTheEditorsCellLayout) {
+  struct Case {
+    const char* Orientation;
+    const char* Stagger;
+    int W, H;
+  };
+  for (const Case& c : {Case{"isometric", "", 4, 3}, Case{"isometric", "", 2, 5},
+                        Case{"staggered", "staggeraxis=\"y\" staggerindex=\"odd\"", 3, 4},
+                        Case{"staggered", "staggeraxis=\"y\" staggerindex=\"even\"", 3, 4},
+                        Case{"staggered", "staggeraxis=\"x\" staggerindex=\"odd\"", 4, 3},
+                        Case{"staggered", "staggeraxis=\"x\" staggerindex=\"even\"", 4, 3}}) {
+    SCOPED_TRACE(std::string(c.Orientation) + " " + c.Stagger);
+    TiledDir dir;
+    WriteDiamondAtlas(dir / "d.png", c.W * c.H + 3, 32, 16);
+    const std::string map = dir.Write("m.tmx", Map(c.Orientation, c.Stagger, c.W, c.H, ""));
+    const std::string png = dir / "m.png";
+    WriteSceneImage(LoadSceneFile(map), 1, png);
+    const DecodedImage img = LoadImageFile(png);
+
+    // Each tile's pixels: count and centroid.
+    std::map<uint32_t, std::array<double, 3>> seen;
+    for (int y = 0; y < img.height; ++y)
+      for (int x = 0; x < img.width; ++x) {
+        auto& s = seen[img.pixels[size_t(y) * img.width + x]];
+        s[0] += 1, s[1] += x, s[2] += y;
+      }
+    const bool stagger = std::string(c.Orientation) == "staggered";
+    const bool axisX = std::string(c.Stagger).find("\"x\"") != std::string::npos;
+    const bool even = std::string(c.Stagger).find("even") != std::string::npos;
+    auto editorCentre = [&](int col, int row, double& x, double& y) {
+      if (!stagger) {
+        x = (col - row) * 16.0, y = (col + row) * 8.0;
+      } else if (!axisX) {
+        x = col * 32.0 + ((row % 2 == 1) != even ? 16.0 : 0.0), y = row * 8.0;
+      } else {
+        x = col * 16.0, y = row * 16.0 + ((col % 2 == 1) != even ? 8.0 : 0.0);
+      }
+    };
+    const auto& first = seen[TileColor(1)];
+    ASSERT_GT(first[0], 0) << "tile 1 not drawn";
+    double x0, y0;
+    editorCentre(0, 0, x0, y0);
+    for (int row = 0; row < c.H; ++row)
+      for (int col = 0; col < c.W; ++col) {
+        const int t = row * c.W + col + 1;
+        const auto& s = seen[TileColor(t)];
+        ASSERT_EQ(s[0], first[0]) << "tile " << t << " is cut or covered";
+        double ex, ey;
+        editorCentre(col, row, ex, ey);
+        EXPECT_DOUBLE_EQ(s[1] / s[0] - first[1] / first[0], ex - x0) << "tile " << t;
+        EXPECT_DOUBLE_EQ(s[2] / s[0] - first[2] / first[0], ey - y0) << "tile " << t;
+      }
+  }
 }
 
 const char* kObjects = R"( <objectgroup name="o">
@@ -62,6 +117,7 @@ TEST(TiledScene, SceneFileTakesTheMapsTilesCellsAndFiguresBeforeItsOwn) {
   const SceneDesc d = LoadSceneFile(scene);
   const TiledScene t = LoadTiledScene(tmx, 50);
   ASSERT_TRUE(d.Map);
+  EXPECT_EQ(d.View.CellWidth, 32);
   EXPECT_EQ(std::make_pair(d.Map->Width, d.Map->Height), std::make_pair(t.Width, t.Height));
   ASSERT_EQ(d.Map->Cells.size(), t.Cells.size());
   for (size_t i = 0; i < t.Cells.size(); ++i) {
@@ -88,6 +144,7 @@ TEST(TiledScene, SceneFileTakesTheMapsTilesCellsAndFiguresBeforeItsOwn) {
   const SceneDesc own = LoadSceneFile(tmx);
   EXPECT_EQ(own.Figures.size(), 3u);
   EXPECT_EQ(own.Key, 0);
+  EXPECT_EQ(own.View.CellWidth, 32);
   const SceneDesc bare = LoadSceneFile(dir.Write("bare.tmx", Map("isometric", "", 4, 3, "")));
   ASSERT_EQ(bare.Figures.size(), 1u);
   EXPECT_EQ(bare.Key, 0);
@@ -108,6 +165,7 @@ TEST(TiledScene, ProblemsNameTheSceneAndTheMap) {
            Bad{R"({"map": {"tiled": "none.tmx"}})", "map.tiled", "none.tmx"},
            Bad{R"({"map": {"tiled": "m.tmx", "width": 3}})", "map", "width"},
            Bad{R"({"tiles": [], "map": {"tiled": "m.tmx"}})", "map", "own tiles"},
+           Bad{R"({"view": {"cellWidth": 48}, "map": {"tiled": "m.tmx"}})", "view.cellWidth", "32 pixels wide"},
            Bad{R"({"map": {"tiled": "m.tmx"}, "figures": [{"name": "guard"}]})", "figures[0].name", "Tiled map"},
        }) {
     SCOPED_TRACE(b.Scene);

@@ -293,8 +293,7 @@ SceneDesc ParseScene(const std::string& text, const std::string& file, const std
   if (auto m = top.Optional("map")) {
     if (m->IsObject() && m->Has("tiled")) {
       if (top.Has("tiles")) m->Fail("a Tiled map brings its own tiles: leave out \"tiles\"");
-      const auto v = top.Optional("view");
-      ReadSceneTiledMap(*m, baseDir, v && v->IsObject() && v->Has("color"), desc);
+      ReadSceneTiledMap(*m, baseDir, top.Optional("view"), desc);
     } else {
       desc.Map = ReadMap(*m);
     }

@@ -101,7 +101,8 @@ bool IsTiledMapFile(const std::string& path) {
   return name.ends_with(".tmx") || name.ends_with(".tmj");
 }
 
-void ReadSceneTiledMap(const SceneNode& n, const std::string& baseDir, bool viewColorGiven, SceneDesc& desc) {
+void ReadSceneTiledMap(const SceneNode& n, const std::string& baseDir, const std::optional<SceneNode>& view,
+                       SceneDesc& desc) {
   n.Allow({"tiled"});
   const SceneNode file = n.Field("tiled");
   std::filesystem::path p(file.String());
@@ -113,10 +114,15 @@ void ReadSceneTiledMap(const SceneNode& n, const std::string& baseDir, bool view
   } catch (const ETiledError& e) {
     file.Fail(e.what());
   }
+  if (view && view->IsObject() && view->Has("cellWidth") && view->Field("cellWidth").Int(0, kMaxCellWidth) != t.CellWidth)
+    view->Field("cellWidth").Fail("the Tiled map's tiles are " + std::to_string(t.CellWidth) +
+                                  " pixels wide: the view's cell width is theirs");
   FillFromTiled(t, desc, [&](const std::string& problem) { file.Fail(problem); });
-  if (!viewColorGiven && t.BackgroundColor) desc.View.Color = TiledColor(*t.BackgroundColor);
+  desc.View.CellWidth = t.CellWidth;
+  const bool colorGiven = view && view->IsObject() && view->Has("color");
+  if (!colorGiven && t.BackgroundColor) desc.View.Color = TiledColor(*t.BackgroundColor);
 #else
-  (void)viewColorGiven;
+  (void)view;
   (void)desc;
   file.Fail("this build reads no Tiled maps (it was built without pugixml or libzstd)");
 #endif
@@ -133,6 +139,7 @@ SceneDesc LoadTiledMapScene(const std::string& path) {
     throw ESceneError(e.File, e.Where, e.Problem);
   }
   FillFromTiled(t, desc, [&](const std::string& problem) { throw ESceneError(path, "", problem); });
+  desc.View.CellWidth = t.CellWidth;
   if (t.BackgroundColor) desc.View.Color = TiledColor(*t.BackgroundColor);
   for (size_t i = 0; i < desc.Figures.size(); ++i) desc.Place.push_back(int32_t(i));
   // The camera follows the first figure; without figures an invisible one

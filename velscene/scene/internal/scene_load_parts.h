@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,10 @@ TColor ReadSceneColor(const SceneNode& node);
 std::vector<SceneFigureDesc> ReadSceneFigures(const SceneNode& list, SceneImages& images);
 
 // A map given as {"tiled": "file"}: the Tiled map's tiles, cells and figures
-// (appended to desc.Figures), read at the view's interval; its background
-// colour when the view states none.
-void ReadSceneTiledMap(const SceneNode& map, const std::string& baseDir, bool viewColorGiven, SceneDesc& desc);
+// (appended to desc.Figures), read at the view's interval; the view's cell
+// width from the map's tile width (a different one stated by the view is an
+// error) and its background colour when the view states none.
+void ReadSceneTiledMap(const SceneNode& map, const std::string& baseDir, const std::optional<SceneNode>& view,
+                       SceneDesc& desc);
 
 }  // namespace vel
