@@ -107,8 +107,9 @@ int main(int argc, char** argv) {
   };
   int bestX = dx, bestY = dy;
   long best = score(dx, dy);
-  for (int oy = dy - 8; oy <= dy + 8; ++oy)
-    for (int ox = dx - 8; ox <= dx + 8; ++ox)
+  // Tall tiles cut off by one canvas and not the other move the boxes apart.
+  for (int oy = dy - 24; oy <= dy + 24; ++oy)
+    for (int ox = dx - 24; ox <= dx + 24; ++ox)
       if (long s = score(ox, oy); s > best) best = s, bestX = ox, bestY = oy;
 
   long equal = 0, near = 0, far = 0;
