@@ -246,18 +246,8 @@ SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
   return act;
 }
 
-std::string ErrorPosition(const std::string& text, size_t byte) {
-  size_t line = 1, column = 1;
-  for (size_t i = 0; i < text.size() && i + 1 < byte; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
+// The position of a 1-based byte number of the JSON library.
+std::string ErrorPosition(const std::string& text, size_t byte) { return LineColumnAt(text, byte > 0 ? byte - 1 : 0); }
 
 }  // namespace
 

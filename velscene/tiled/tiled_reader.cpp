@@ -63,19 +63,6 @@ bool LooksLikeXml(std::string_view text) {
   return i < text.size() && text[i] == '<';
 }
 
-std::string TiledLinePosition(std::string_view text, size_t offset) {
-  size_t line = 1, column = 1;
-  for (size_t i = 0; i < text.size() && i < offset; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
-
 std::optional<int64_t> ParseTiledInt(std::string_view s) {
   size_t i = 0;
   bool negative = false;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "velscene/platform/base/text.h"
 #include "velscene/tiled/internal/tiled_data.h"
 #include "velscene/tiled/internal/tiled_files.h"
 
@@ -115,7 +116,7 @@ Json ParseJson(const std::string& text, const std::string& file) {
   } catch (const Json::parse_error& e) {
     std::string why = e.what();
     if (size_t colon = why.find(": "); colon != std::string::npos) why = why.substr(colon + 2);
-    throw ETiledError(file, TiledLinePosition(text, e.byte > 0 ? e.byte - 1 : 0), "invalid JSON: " + why);
+    throw ETiledError(file, LineColumnAt(text, e.byte > 0 ? e.byte - 1 : 0), "invalid JSON: " + why);
   } catch (const Json::exception& e) {
     throw ETiledError(file, "", std::string("invalid JSON: ") + e.what());
   }

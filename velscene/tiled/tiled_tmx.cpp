@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 
+#include "velscene/platform/base/text.h"
 #include "velscene/tiled/internal/tiled_data.h"
 #include "velscene/tiled/internal/tiled_files.h"
 
@@ -31,7 +32,7 @@ class XmlElem {
     const ptrdiff_t offset = node_.offset_debug();
     std::string where = path_;
     if (offset >= 0) {
-      const std::string pos = TiledLinePosition(*doc_->Text, size_t(offset));
+      const std::string pos = LineColumnAt(*doc_->Text, size_t(offset));
       where += " (" + pos.substr(0, pos.find(',')) + ")";
     }
     return TiledPlace{*doc_->File, where};
@@ -217,7 +218,7 @@ TiledTileset ReadTilesetElement(const XmlElem& e) {
 
 void ParseXml(pugi::xml_document& doc, const std::string& text, const std::string& file) {
   const pugi::xml_parse_result r = doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
-  if (!r) throw ETiledError(file, TiledLinePosition(text, size_t(r.offset)), std::string("invalid XML: ") + r.description());
+  if (!r) throw ETiledError(file, LineColumnAt(text, size_t(r.offset)), std::string("invalid XML: ") + r.description());
 }
 
 // ---------------------------------------------------------------------------

@@ -32,8 +32,6 @@ std::string TiledDirOf(const std::string& path);
 std::string ReadTiledFileBytes(const std::string& path, const TiledPlace* namedAt);
 // The first non-blank character is '<'.
 bool LooksLikeXml(std::string_view text);
-// Line and column of a byte offset, for syntax errors.
-std::string TiledLinePosition(std::string_view text, size_t offset);
 
 // Strict numbers: the whole text, no blanks; nothing on failure.
 std::optional<int64_t> ParseTiledInt(std::string_view s);
