@@ -269,8 +269,8 @@ int main(int argc, char** argv) {
   if (!CheckPicture(*scene, *sdl, false) || !CheckPicture(*soft, *softSdl, true)) return 1;
   int entries = 0;
   for (int32_t e = scene->view->First(); e > 0; e = scene->view->Entry(e)->Next) ++entries;
-  std::printf("Scene: %d entries, background %d x %d\n", entries, scene->view->Background()->Width(),
-              scene->view->Background()->Height());
+  std::printf("Scene: %d entries, background %d x %d\n", entries, scene->view->BackgroundWidth(),
+              scene->view->BackgroundHeight());
 
   MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -15,7 +15,14 @@ class MemcpyFloor {
   explicit MemcpyFloor(FrameScene& scene) : back_(size_t(kViewW) * kViewH), window_(back_.size()) {
     TAniView& v = *scene.view;
     const int32_t sx = v.ScrollX(), sy = v.ScrollY();
-    Add(ReadPixels(v.Background()->Handle()), sx, sy);
+    // The whole background, drawn once into a bitmap of its own.
+    background_ = CreateBitmap(v.BackgroundWidth(), v.BackgroundHeight(), 1, 32, nullptr);
+    HDC dc = CreateCompatibleDC(HDC{});
+    SelectObject(dc, background_);
+    v.DrawBackground(dc, 0, 0);
+    SelectObject(dc, GetStockObject(DEFAULT_BITMAP));
+    DeleteDC(dc);
+    Add(ReadPixels(background_), sx, sy);
     for (int32_t s = v.First(); s > 0; s = v.Entry(s)->Next) {
       const TAniEntry& e = *v.Entry(s);
       TAniFigure* f = v.FigureAt(s);
@@ -24,6 +31,10 @@ class MemcpyFloor {
       Add(ReadPixels(image), e.ScreenX + sx, e.ScreenY + sy);
     }
   }
+
+  ~MemcpyFloor() { DeleteObject(background_); }
+  MemcpyFloor(const MemcpyFloor&) = delete;
+  MemcpyFloor& operator=(const MemcpyFloor&) = delete;
 
   void Run() {
     for (const Copy& c : copies_)
@@ -57,6 +68,7 @@ class MemcpyFloor {
                        size_t(y0) * kViewW + size_t(x0), x1 - x0, y1 - y0});
   }
 
+  HBITMAP background_{};
   std::vector<uint32_t> back_, window_;
   std::vector<Copy> copies_;
 };

@@ -1,6 +1,8 @@
 // The reference scene of the frame benchmark, built through the public API: a
 // 1920 x 1080 view over a 50 x 50 map with 14 tall tiles and 240 figures,
 // whose frames are colour-keyed or, in the soft variant, anti-aliased RGBA.
+// The same 50 x 50 cells and figures can sit inside a larger map (at an even
+// offset, where the larger map's ground pattern lines up with them).
 #pragma once
 
 #include <algorithm>
@@ -95,7 +97,8 @@ struct Walker {
 
 class FrameScene {
  public:
-  explicit FrameScene(bool soft = false) {
+  explicit FrameScene(bool soft = false, uint32_t side = kMapSide, int32_t offset = 0)
+      : side_(side), offset_(offset) {
     Application().SelectBackend("headless");
     for (int k = 0; k < kFrameImages; ++k) frames.push_back(soft ? SoftFrameImage(k) : FrameImage(k));
     for (int t = 1; t <= kFlatTiles; ++t) tiles.push_back(FlatTile(t));
@@ -111,7 +114,7 @@ class FrameScene {
     form->PaintAll();  // sizes the back buffer
 
     map = new TAniMap(form);
-    FillMap(*map, kMapSide);
+    FillMap(*map, side_);
     PlaceTallTiles();
     view->SetMap(map);
     CentreCamera();
@@ -163,20 +166,23 @@ class FrameScene {
   std::array<Walker, kFigureCount> walkers{};
 
  private:
+  uint32_t side_;
+  int32_t offset_;
+
   // 14 tall tiles on a spread of cells in the middle of the map, each blocked.
   void PlaceTallTiles() {
     for (int i = 0; i < 14; ++i) {
       const int32_t gx = 14 + (i % 5) * 5 + (i / 5), gy = 12 + (i / 5) * 9 + (i % 3) * 2;
-      map->SetGridTile(gx, gy, kTallTile);
-      map->SetPassable(gx, gy, false);
+      map->SetGridTile(gx + offset_, gy + offset_, kTallTile);
+      map->SetPassable(gx + offset_, gy + offset_, false);
     }
   }
 
   // The camera centres the middle of the map once and then stands still.
   void CentreCamera() {
     TAniFigure* cam = new TAniFigure(form);
-    cam->SetX(24.5f);
-    cam->SetY(24.5f);
+    cam->SetX(24.5f + float(offset_));
+    cam->SetY(24.5f + float(offset_));
     view->AddFigure(cam);
     view->SetKeyFigure(cam);
     view->DrawFrame();
@@ -198,8 +204,9 @@ class FrameScene {
       float gx, gy;
       view->ScreenToGrid(vx + 48, vy + 96, gx, gy);
       Walker& w = walkers[i];
-      w.homeX = std::clamp(gx, 1.0f, kMapSide - 2.0f);
-      w.homeY = std::clamp(gy, 1.0f, kMapSide - 2.0f);
+      const float lo = 1.0f + float(offset_), hi = kMapSide - 2.0f + float(offset_);
+      w.homeX = std::clamp(gx, lo, hi);
+      w.homeY = std::clamp(gy, lo, hi);
       const float dirs[4][2] = {{1, 0}, {0, 1}, {0.7f, -0.7f}, {0.7f, 0.7f}};
       w.dirX = dirs[i % 4][0];
       w.dirY = dirs[i % 4][1];

@@ -182,7 +182,7 @@ class SdlFrame {
   // The flat tiles drawn once into a background of the view's size and colour.
   void RenderBackground() {
     TAniView& v = *scene_.view;
-    background_ = NewSurface(v.Background()->Width(), v.Background()->Height());
+    background_ = NewSurface(v.BackgroundWidth(), v.BackgroundHeight());
     SDL_FillRect(background_, nullptr, PixelFromColorRef(ColorToRGB(kViewColor)));
     TAniMap& m = *scene_.map;
     for (int32_t gy = 0; gy < int32_t(m.Height()); ++gy)

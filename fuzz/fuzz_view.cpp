@@ -31,9 +31,9 @@ constexpr int kMaxDepth = 4;  // handler nesting
 // view stops its own timer and DrawFrame is skipped, so a 1 ms interval with
 // a long Advance cannot spend thousands of ticks on one input.
 constexpr int kTickBudget = 24;
-// Background pixels (and map cells) one input may build or repaint through
-// SetMap with a map and SetColor on a bound view; past it SetMap unbinds and
-// SetColor is skipped. A first bind always goes through.
+// Map cells one input may bind through SetMap with a map; past it SetMap
+// unbinds. A first bind always goes through. (Binding draws nothing: frames
+// render the background they show, bounded by the view's size.)
 constexpr uint64_t kBackgroundBudget = uint64_t(1) << 18;
 
 struct Thrown {};  // what a throwing handler throws; each step catches it
@@ -123,14 +123,8 @@ bool TakeBackground(uint64_t pixels) {
   return true;
 }
 
-// What binding the map costs: its cells, and the background unless the
-// raster layer refuses one that large.
-uint64_t BindCost(const TAniMap& m) {
-  const uint64_t side = uint64_t(m.Width()) + m.Height();
-  const uint64_t width = side * 24, height = side * 12 + 120;
-  const bool refused = width > 65536 || height > 65536 || width * height > (uint64_t(1) << 27);
-  return uint64_t(m.Width()) * m.Height() + (refused ? 0 : width * height);
-}
+// What binding the map costs: its cells.
+uint64_t BindCost(const TAniMap& m) { return uint64_t(m.Width()) * m.Height(); }
 
 // Counts the view's tick against the budget; a view over budget stops its timer.
 void CountTick(TAniView* v) {
@@ -380,9 +374,7 @@ void ViewStep(TAniView* v) {
     case 11: v->SetActive(in.Bool()); break;
     case 12: v->SetInterval(in.Byte() < 16 ? in.Unsigned(0xFFFFFFFFu) : uint32_t(in.Range(0, 300))); break;
     case 13: {
-      const TColor colour = in.Int(0, 0xFFFFFF);
-      const TBitmap* b = v->Background();
-      if (!b || TakeBackground(uint64_t(b->Width()) * uint64_t(b->Height()) + 1)) v->SetColor(colour);
+      v->SetColor(in.Int(0, 0xFFFFFF));
       break;
     }
     case 14: v->SetEnabled(in.Bool()); break;
@@ -393,7 +385,10 @@ void ViewStep(TAniView* v) {
       if (gTrace) std::fprintf(stderr, "  bounds %d %d %d %d\n", l, t, width, height);
       break;
     }
-    case 16: v->Invalidate(); break;
+    case 16:
+      if (in.Bool()) v->Invalidate();
+      else v->SetBackgroundCache(in.Byte() < 32 ? in.Unsigned(0xFFFFFFFFu) : uint64_t(in.Range(0, 8)) << 17);
+      break;
     case 17: v->MouseDown(TMouseButton(in.Range(0, 2)), {}, in.Int(-50, 450), in.Int(-50, 350)); break;
     case 18: v->MouseUp(TMouseButton(in.Range(0, 2)), {}, in.Int(-50, 450), in.Int(-50, 350)); break;
     case 19: v->MouseMove({}, in.Int(-50, 450), in.Int(-50, 350)); break;

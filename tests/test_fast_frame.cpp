@@ -45,8 +45,7 @@ class FastFrame : public ViewTest {
     const RECT all{0, 0, W + 1, H + 1};
     FillRect(dc, &all, back);
     const int32_t sx = view->ScrollX(), sy = view->ScrollY();
-    if (TBitmap* bg = view->Background(); bg && !bg->Empty())
-      BitBlt(dc, sx, sy, bg->Width(), bg->Height(), bg->Canvas()->Handle(), 0, 0, SRCCOPY);
+    view->DrawBackground(dc, sx, sy);
     auto blit = [&](HBITMAP b, int x, int y, int w, int h, uint32_t rop) {
       if (b && SelectObject(src, b)) BitBlt(dc, x, y, w, h, src, 0, 0, rop);
     };

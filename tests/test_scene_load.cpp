@@ -1,5 +1,7 @@
 // A good scene file builds what it says: properties by name, sheet frames,
 // scripts, map, placement, key figure, walk scripts and timed figure actions.
+#include <random>
+
 #include "velscene/platform/host/application.h"
 #include "velscene/platform/backends/headless/headless.h"
 #include "scene_test_files.h"
@@ -193,4 +195,88 @@ TEST_F(SceneLoad, HandMadeDescriptionsAreSafe) {
   const int forms = Application().FormCount();
   EXPECT_THROW(TSceneRunner run(desc), EComponentError);
   EXPECT_EQ(Application().FormCount(), forms);
+}
+
+// The same random grid written as rows through a legend, as cell lists and as
+// ranges (objects and short lists) builds the same map; rows go first, then
+// ranges, then cells.
+TEST_F(SceneLoad, MapFormsBuildTheSameCells) {
+  std::mt19937 rng(16);
+  const int W = 37, H = 23;
+  std::vector<int> tile(W * H), pass(W * H);
+  const char* chars = ".gT~";  // tile 0, 1 and 9 passable, 9 blocked
+  const int tiles[] = {0, 1, 9, 9}, passable[] = {1, 1, 1, 0};
+  json rows = json::array(), cellLists = json::array(), cellObjects = json::array(), ranges = json::array();
+  for (int y = 0; y < H; ++y) {
+    std::string row;
+    for (int x = 0; x < W; ++x) {
+      const int k = int(rng() % 4);
+      row += chars[k];
+      tile[y * W + x] = tiles[k];
+      pass[y * W + x] = passable[k];
+      cellLists.push_back({x, y, tiles[k], passable[k] != 0});
+      cellObjects.push_back({{"x", x}, {"y", y}, {"tile", tiles[k]}, {"passable", passable[k] != 0}});
+      ranges.push_back({x, y, x, y, tiles[k], passable[k] != 0});
+    }
+    rows.push_back(row);
+  }
+  const json legend = {{".", 0}, {"g", 1}, {"T", 9}, {"~", {{"tile", 9}, {"passable", false}}}};
+  const json base = {{"tiles", {{{"number", 1}, {"image", "tiles/ground.png"}}, {{"number", 9}, {"image", "tiles/tall.png"}}}}};
+  const json maps[] = {
+      {{"width", W}, {"height", H}, {"legend", legend}, {"rows", rows}},
+      {{"width", W}, {"height", H}, {"cells", cellLists}},
+      {{"width", W}, {"height", H}, {"cells", cellObjects}},
+      {{"width", W}, {"height", H}, {"ranges", ranges}},
+      // Rows under a range under a cell: the cell wins, then the range.
+      {{"width", W}, {"height", H}, {"legend", legend}, {"rows", rows},
+       {"ranges", {{0, 0, 1, 0, 1, false}}}, {"cells", {{0, 0, 9}}}},
+  };
+  for (size_t k = 0; k < std::size(maps); ++k) {
+    json scene = base;
+    scene["map"] = maps[k];
+    const SceneDesc desc = LoadSceneFile(dir.Write("map" + std::to_string(k) + ".json", scene.dump()));
+    TSceneRunner run(desc);
+    run.Start();
+    const TAniMap* map = run.Map();
+    if (k == 4) {
+      tile[0] = 9, pass[0] = 0;
+      tile[1] = 1, pass[1] = 0;
+    }
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        ASSERT_EQ(map->GetGridTile(x, y), tile[y * W + x]) << k << ": " << x << ", " << y;
+        ASSERT_EQ(map->GetPassable(x, y), pass[y * W + x] != 0) << k << ": " << x << ", " << y;
+      }
+  }
+}
+
+// A map whose tall tiles would take every slot: the figures are placed first
+// (one added later by an action keeps its slot too), stand where the map's
+// projection puts them, and the tall tiles beyond the slots are in the side list.
+TEST_F(SceneLoad, TallTilesLeaveTheFiguresTheirSlots) {
+  const SceneDesc desc = LoadSceneFile(dir.Write("forest.json", R"({
+    "tiles": [{"number": 9, "image": "tiles/tall.png"}],
+    "map": {"width": 20, "height": 20, "ranges": [[0, 0, 19, 19, 9]]},
+    "figures": [{"name": "a", "X": 3, "Y": 4, "frames": [{"number": 1, "image": "one.png"}]},
+                {"name": "b", "X": 5, "Y": 5, "frames": [{"number": 1, "image": "one.png"}]},
+                {"name": "late", "X": 6, "Y": 2, "frames": [{"number": 1, "image": "one.png"}]}],
+    "place": ["a", "b"],
+    "actions": [{"tick": 2, "add": "late"}]})"));
+  TSceneRunner run(desc);
+  run.Start();
+  TAniView* view = run.View();
+  EXPECT_EQ(view->SideTileCount(), 361 - (255 - 3));
+  EXPECT_EQ(run.Figure(2)->Slot(), 0);
+  for (int i = 0; i < 2; ++i) {
+    TAniFigure* f = run.Figure(size_t(i));
+    ASSERT_GT(f->Slot(), 0);
+    int32_t sx, sy;
+    view->GridToScreen(f->X(), f->Y(), f->Z(), sx, sy);
+    EXPECT_EQ(view->Entry(f->Slot())->ScreenX, sx - f->CenterX);
+    EXPECT_EQ(view->Entry(f->Slot())->ScreenY, sy - f->CenterY);
+  }
+  THeadlessBackend* clock = HeadlessBackend();
+  run.SetActive(true);
+  clock->Advance(3 * desc.View.Interval);
+  EXPECT_GT(run.Figure(2)->Slot(), 0);
 }

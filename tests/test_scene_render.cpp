@@ -1,5 +1,6 @@
 // Headless rendering of the demo scene: byte-identical runs, frames centred
 // on the key figure, and a well-formed animated PNG.
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -149,4 +150,27 @@ TEST(SceneRender, ApngWriterRefusesMismatchedFrames) {
   EXPECT_THROW(w.AddPng(EncodePng(small.data(), 2, 2)), EImageError);
   EXPECT_THROW(w.AddPng({1, 2, 3}), EImageError);
   EXPECT_EQ(w.FrameCount(), 0);
+}
+
+// The generated world: far more tall tiles than slots, every figure placed,
+// the camera on the hero, who walks on along its round.
+TEST(SceneRender, WorldPlaysWithItsForests) {
+  const SceneDesc desc = LoadSceneFile(std::string(VELSCENE_SCENES_DIR) + "/world/world.json");
+  ASSERT_TRUE(desc.Map);
+  EXPECT_GE(desc.Map->Width, 512u);
+  const int32_t hero = desc.FindFigure("hero");
+  EXPECT_EQ(desc.Key, hero);
+  std::vector<uint32_t> first, last;
+  std::vector<nlohmann::json> trace;
+  RunSceneHeadless(
+      desc, 40, [&](const std::string& l) { trace.push_back(nlohmann::json::parse(l)); },
+      [&](const SceneFrame& f) {
+        (f.Tick == 1 ? first : last).assign(f.Pixels, f.Pixels + size_t(f.Width) * size_t(f.Height));
+      });
+  ASSERT_EQ(trace.size(), 41u);
+  for (const auto& [name, fig] : trace.back()["figures"].items()) EXPECT_FALSE(fig["Depth"].is_null()) << name;
+  const auto& h0 = trace.front()["figures"]["hero"];
+  const auto& h1 = trace.back()["figures"]["hero"];
+  EXPECT_GT(std::hypot(double(h1["X"]) - double(h0["X"]), double(h1["Y"]) - double(h0["Y"])), 5.0);
+  EXPECT_NE(first, last);  // the camera moved with the hero
 }

@@ -18,9 +18,17 @@ class MapBinding : public ViewTest {
     map->SetTile(1, &flat);
     map->SetTile(2, &tall);
   }
+  // One pixel of the background, drawn on demand into a 1 x 1 bitmap.
   uint32_t Bg(int x, int y) {
-    PixelView v = LockPixels(view->Background()->Handle());
-    return v.pixels[y * v.width + x];
+    HDC dc = CreateCompatibleDC(HDC{});
+    HBITMAP one = CreateBitmap(1, 1, 1, 32, nullptr);
+    SelectObject(dc, one);
+    view->DrawBackground(dc, -x, -y);
+    const uint32_t p = ReadPixels(one).pixels[0];
+    SelectObject(dc, GetStockObject(DEFAULT_BITMAP));
+    DeleteDC(dc);
+    DeleteObject(one);
+    return p;
   }
   int TileEntries() {
     int n = 0;

@@ -3,6 +3,7 @@
 #include "velscene/view.h"
 
 #include "velscene/imaging.h"
+#include "velscene/internal/chunk_cache.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
@@ -27,10 +28,17 @@ TAniView::TAniView(TComponent* AOwner) : TGraphicControl(AOwner) {
   SelectObject(FMemDC, FMemDCBitmap);
   DeleteObject(probe);
   FShadowBrush = CreateShadowBrush();
+  FOps.resize(3 * kMaxEntries);
 }
 
 TAniView::~TAniView() {
   ReleaseMap();
+  delete FChunks;
+  FChunks = nullptr;
+  if (FChunkDC) {
+    DeleteDC(FChunkDC);
+    FChunkDC = HDC{};
+  }
   if (FTimer) {
     TTimer* timer = FTimer;
     timer->RemoveFreeNotification(this);

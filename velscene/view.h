@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "velscene/platform/host/controls.h"
 #include "velscene/platform/host/events.h"
@@ -19,6 +20,8 @@ namespace vel {
 
 class TAniMap;
 class TAbout;
+class TChunkCache;
+struct TSideList;
 
 // View pixels and the ground-plane grid position under them.
 using TExtMouseEvent = TEvent<TObject* /*Sender*/, TMouseButton /*Button*/, TShiftState /*Shift*/,
@@ -58,6 +61,7 @@ struct TAniEntry {
 
 constexpr int32_t kMaxEntries = 255;
 constexpr int32_t kMaxTiles = 255;
+constexpr uint64_t kDefaultBackgroundCache = uint64_t(64) << 20;  // bytes
 
 // The grid cell is a CellWidth x CellWidth / 2 diamond; CellWidth is even.
 constexpr int32_t kDefaultCellWidth = 48;
@@ -112,6 +116,29 @@ class TAniView : public TGraphicControl {
   // [SECTION] Map binding
   void SetMap(TAniMap* Map);
 
+  // [SECTION] Background. It is never held whole: the parts a frame shows are
+  // rendered on demand from the bound cells and tile images, in chunks kept in
+  // a cache of at most BackgroundCache bytes (least recently used go first).
+  // A few chunks a tick are rendered ahead around the view; the cache fills
+  // up to its budget (or the whole background, when smaller) in the first
+  // ticks after a binding, and later ticks allocate nothing.
+  // Size of the background in pixels; 0 x 0 while no map is bound.
+  int32_t BackgroundWidth() const;
+  int32_t BackgroundHeight() const;
+  // Draws the background with its top-left corner at (X, Y) of Target, as a
+  // copy of the whole background bitmap would, rendering only what Target
+  // can show (its bitmap within its clip rectangle). Nothing without a map.
+  void DrawBackground(HDC Target, int32_t X, int32_t Y);
+  uint64_t BackgroundCache() const { return FBackgroundCache; }
+  // A new budget empties the cache; below one chunk the background is drawn
+  // straight into the frame.
+  void SetBackgroundCache(uint64_t Bytes);
+  uint64_t BackgroundCacheUsed() const;  // bytes of chunk bitmaps held now
+  // Tall tiles that found no free display-list slot at binding; they are
+  // drawn from a side list ordered by depth, each where an entry of its own
+  // would be drawn.
+  int32_t SideTileCount() const;
+
   // [SECTION] Frame tick
   void DrawFrame();
 
@@ -139,7 +166,12 @@ class TAniView : public TGraphicControl {
   // The bound map's cell snapshot (MapWidth x MapHeight two-byte cells, row
   // by row, as TAniMap stores them), or nullptr while no map is bound.
   const uint8_t* MapCells() const { return FGrid; }
-  TBitmap* Background() const { return FBackground; }
+  // The whole background in one bitmap, built on first use after a binding
+  // or a colour change and kept until the next: for tools and tests on maps
+  // whose background fits the raster layer's bitmap limit (beyond it the
+  // bitmap is empty). nullptr while no map is bound. Frames never use it;
+  // DrawBackground draws any part of any map.
+  TBitmap* Background() const;
   TBitmap* Buffer() const { return FBuffer; }
   const TTileImage& TileImage(int32_t Tile) const;
   bool Busy() const { return FBusy; }
@@ -163,6 +195,7 @@ class TAniView : public TGraphicControl {
   void UnlinkEntry(int32_t S);
   void PurgeTileEntries();
   void SortEntries();
+  void SortList();
   TAniFigure* FigureOfEntry(const TAniEntry& E) const;
   bool OwnsFigure(const TAniFigure* F) const;
 
@@ -173,10 +206,23 @@ class TAniView : public TGraphicControl {
   // Map binding internals.
   void ReleaseMap();
   void BindBackground();
-  void DrawTilesIntoBackground(bool SkipTall);
+  void BindTallTiles();
   void TilePosition(uint32_t GX, uint32_t GY, int32_t Height, int32_t& X, int32_t& Y) const;
   void DrawTile(HDC Target, int32_t X, int32_t Y, const TTileImage& T);
   void EnsureBackBrush();
+
+  // Background internals.
+  void PaintBackgroundArea(HDC Dc, int64_t L, int64_t T, int64_t R, int64_t B, int64_t OffX, int64_t OffY);
+  void ConfigureChunks();
+  HBITMAP BackgroundChunk(int32_t Col, int32_t Row, uint64_t Stamp, uint64_t KeepFrom);
+  void PrefetchBackground();
+  void InvalidateBackground();
+
+  // Side list internals.
+  void BuildSideList(uint64_t FirstCell);
+  void UpdateSideKeys();
+  void StartSideTiles();
+  void CollectSideTiles(float Depth, bool After);
 
   // Tick internals.
   void FrameTick(TObject* Sender);
@@ -220,7 +266,7 @@ class TAniView : public TGraphicControl {
   HBRUSH FBackBrush{};
   bool FActive = false;
   HPALETTE FPalette{};
-  TBitmap* FBackground = nullptr;
+  mutable TBitmap* FBackground = nullptr;  // the whole background, built by Background()
   TBitmap* FBuffer = nullptr;
   TTileImage FTileImages[kMaxTiles + 1];  // tile 0 unused
   Walk* FWalks = nullptr;  // innermost active walk
@@ -235,8 +281,23 @@ class TAniView : public TGraphicControl {
     int32_t X = 0, Y = 0, W = 0, H = 0;
     HBITMAP Mask{}, Image{};
   };
-  TDrawOp FOps[3 * kMaxEntries];  // the frame's blits, farthest first
+  std::vector<TDrawOp> FOps;  // the frame's blits, farthest first
   int32_t FOpCount = 0;
+  void AddDrawOp(TDrawOp::TKind Kind, int64_t X, int64_t Y, int64_t W, int64_t H, HBITMAP Mask, HBITMAP Image);
+  // The background as bound: its size, whether tall tiles are drawn into it
+  // (after a colour change), the largest tile, the chunk cache.
+  bool FBackgroundBound = false;
+  bool FTallInBackground = false;
+  int64_t FBackgroundWidth = 0;
+  int64_t FBackgroundHeight = 0;
+  int32_t FTileMaxWidth = 0;
+  int32_t FTileMaxHeight = 0;
+  uint64_t FBackgroundCache = kDefaultBackgroundCache;
+  TChunkCache* FChunks = nullptr;
+  HDC FChunkDC{};             // holds a chunk while it is rendered or copied
+  uint64_t FChunkClock = 0;   // use stamps of the chunks
+  uint64_t FFrameStamp = 0;   // first stamp of the frame being composed
+  TSideList* FSide = nullptr;  // tall tiles beyond the slots; none when all fit
   // The figure stage's view of the other figures during one update pass, one
   // array per field so that the reach bound runs over them in vectors.
   struct TColliders {

@@ -8,9 +8,9 @@ namespace vel {
 void TAniView::SetCellWidth(int32_t Value) {
   if (!ValidCellWidth(Value) || Value == FCellWidth) return;
   FCellWidth = Value;
-  // A bound map: its tall-tile entries and background are made again at the
-  // new size from the cells and tile images the view copied.
-  if (FBackground) {
+  // A bound map: its tall-tile entries, side list and background are made
+  // again at the new size from the cells and tile images the view copied.
+  if (FBackgroundBound) {
     PurgeTileEntries();
     BindBackground();
   }

@@ -1,6 +1,7 @@
-// Composing and presenting a frame: the tick's clear, the background copy and
-// the entries, done band by band so that each band of the back buffer stays
-// in cache while it is drawn and presented.
+// Composing and presenting a frame: the tick's clear, the background and the
+// entries, done band by band so that each band of the back buffer stays in
+// cache while it is drawn and presented; then a few chunks of the background
+// around the view rendered ahead.
 #include <algorithm>
 #include <limits>
 
@@ -40,8 +41,8 @@ void TAniView::FillClear(HDC Target, bool AroundBackground) {
   }
   // The background lands on [x0, x1) x [y0, y1), clamped to the cleared area.
   const int64_t x0 = std::clamp<int64_t>(FScrollX, 0, W), y0 = std::clamp<int64_t>(FScrollY, 0, H);
-  const int64_t x1 = std::clamp<int64_t>(int64_t(FScrollX) + FBackground->Width(), x0, W);
-  const int64_t y1 = std::clamp<int64_t>(int64_t(FScrollY) + FBackground->Height(), y0, H);
+  const int64_t x1 = std::clamp<int64_t>(int64_t(FScrollX) + FBackgroundWidth, x0, W);
+  const int64_t y1 = std::clamp<int64_t>(int64_t(FScrollY) + FBackgroundHeight, y0, H);
   fill(0, 0, W, y0);
   fill(0, y1, W, H);
   fill(0, y0, x0, y1);
@@ -60,13 +61,12 @@ void TAniView::Compose() {
   HDC canvas = Canvas()->Handle();
   const bool clear = FClearPending;
   FClearPending = false;
-  const bool background = FBackground && !FBackground->Empty();
+  const bool background = FBackgroundBound && FBackgroundWidth > 0 && FBackgroundHeight > 0;
   const int32_t W = Width(), H = Height();
+  FFrameStamp = FChunkClock + 1;
   auto fill = [&] {
     if (clear) FillClear(buffer, background);
-    if (background)
-      BitBlt(buffer, FScrollX, FScrollY, FBackground->Width(), FBackground->Height(),
-             FBackground->Canvas()->Handle(), 0, 0, SRCCOPY);
+    if (background) DrawBackground(buffer, FScrollX, FScrollY);
   };
   int32_t ox = 0, oy = 0;
   GetViewportOrgEx(buffer, ox, oy);
@@ -75,6 +75,7 @@ void TAniView::Compose() {
     DrawEntries();
     OnAfterUpdate(this);
     PresentBlt(canvas, 0, 0, W, H, buffer, 0, 0);
+    PrefetchBackground();
     return;
   }
   const bool presentBands = !OnAfterUpdate;
@@ -93,6 +94,7 @@ void TAniView::Compose() {
   SelectObject(FMemDC, FMemDCBitmap);
   OnAfterUpdate(this);
   if (!presentBands) PresentBlt(canvas, 0, 0, W, H, buffer, 0, 0);
+  PrefetchBackground();
 }
 
 }  // namespace vel

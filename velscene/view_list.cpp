@@ -1,6 +1,9 @@
 // The view's display list: the fixed 255-slot pool, linking and unlinking,
 // placing and removing figures, the tile-entry purge and the stable
 // depth sort. Nothing here allocates.
+#include <limits>
+
+#include "velscene/internal/side_list.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
@@ -80,6 +83,11 @@ void TAniView::AddFigure(TAniFigure*& Figure) {
   AppendEntry(s);
   F->FView = this;
   F->FSlot = s;
+  // Appended after every tall tile, those in the side list included.
+  if (FSide) {
+    FSide->KeyDepth[s] = std::numeric_limits<float>::infinity();
+    FSide->KeyAfter[s] = 1;
+  }
 }
 
 void TAniView::RemoveFigure(TAniFigure*& Figure) {
@@ -96,6 +104,11 @@ void TAniView::PurgeTileEntries() {
 }
 
 void TAniView::SortEntries() {
+  SortList();
+  UpdateSideKeys();
+}
+
+void TAniView::SortList() {
   if (FFirst == 0 || FEntries[FFirst].Next == 0) return;
   int32_t a = FFirst;
   for (int32_t b = FEntries[a].Next; b > 0; b = FEntries[a].Next) {

@@ -1,6 +1,7 @@
-// Map binding: the snapshot of a TAniMap (cells, tile images, origin), the
-// pre-rendered background with flat tiles, tall tiles as display-list
-// entries, the release of all of it, and the background colour.
+// Map binding: the snapshot of a TAniMap (cells, tile images, origin,
+// background size), tall tiles as display-list entries or, beyond the free
+// slots, in the side list, the release of all of it, and the background
+// colour. Binding draws nothing: the background is rendered on demand.
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -8,7 +9,10 @@
 #include "velscene/imaging.h"
 #include "velscene/map.h"
 #include "velscene/internal/cell_size.h"
+#include "velscene/internal/chunk_cache.h"
 #include "velscene/internal/numeric.h"
+#include "velscene/internal/side_list.h"
+#include "velscene/internal/view_cells.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
@@ -30,8 +34,8 @@ void TAniView::SetMap(TAniMap* Map) {
     FGrid = new (std::nothrow) uint8_t[cells * 2];
     if (FGrid) std::memcpy(FGrid, Map->Cells(), cells * 2);
   }
-  FBackground = new TBitmap();
-  FBackground->SetPalette(FPalette);
+  FTileMaxWidth = 0;
+  FTileMaxHeight = 0;
   for (int32_t t = 1; t <= kMaxTiles; ++t) {
     TTileImage& ti = FTileImages[t];
     if (TBitmap* b = Map->Tile(t)) {
@@ -39,6 +43,8 @@ void TAniView::SetMap(TAniMap* Map) {
       ti.Height = b->Height();
       CreateMask(ti.Image, ti.Mask, b->Handle());
       ti.Alpha = CreateAlphaImage(b->Handle());
+      FTileMaxWidth = std::max(FTileMaxWidth, ti.Width);
+      FTileMaxHeight = std::max(FTileMaxHeight, ti.Height);
     } else {
       ti = TTileImage{};
     }
@@ -47,23 +53,26 @@ void TAniView::SetMap(TAniMap* Map) {
 }
 
 // The part of a binding that follows the cell size, made from the snapshot:
-// the origin, the background's size and floor, and the tall-tile entries.
-// A flat tile is the cell's diamond without its top row (CellWidth / 2 - 1
-// pixels high); the origin leaves room for the tallest tile image and two
-// cell widths above the map.
+// the origin, the background's size, an empty chunk cache for it, and the
+// tall tiles (entries, then the side list). A flat tile is the cell's
+// diamond without its top row (CellWidth / 2 - 1 pixels high); the origin
+// leaves room for the tallest tile image and two cell widths above the map.
 void TAniView::BindBackground() {
   const int32_t cellHeight = FCellWidth / 2;
-  int32_t maxHeight = cellHeight - 1;
-  for (int32_t t = 1; t <= kMaxTiles; ++t) maxHeight = std::max(maxHeight, FTileImages[t].Height);
+  const int32_t maxHeight = std::max(cellHeight - 1, FTileMaxHeight);
   FOriginX = SaturateInt32((int64_t(FMapHeight) - 1) * cellHeight);
   FOriginY = SaturateInt32(int64_t(maxHeight) + 2 * int64_t(FCellWidth));
   const int64_t side = int64_t(FMapWidth) + FMapHeight;
-  FBackground->SetSize(SaturateInt32(side * cellHeight),
-                       SaturateInt32(QuarterCells(side, FCellWidth) + FOriginY - (cellHeight - 1)));
+  FBackgroundWidth = side * cellHeight;
+  FBackgroundHeight = QuarterCells(side, FCellWidth) + FOriginY - (cellHeight - 1);
+  FBackgroundBound = true;
+  FTallInBackground = false;
   EnsureBackBrush();
-  const RECT all{0, 0, FBackground->Width() + 1, FBackground->Height() + 1};
-  FillRect(FBackground->Canvas()->Handle(), &all, FBackBrush);
-  DrawTilesIntoBackground(true);
+  InvalidateBackground();
+  ConfigureChunks();
+  delete FSide;
+  FSide = nullptr;
+  BindTallTiles();
 }
 
 // Top-left of a tile image of the given height in cell (GX, GY): its bottom
@@ -86,46 +95,43 @@ void TAniView::DrawTile(HDC Target, int32_t X, int32_t Y, const TTileImage& T) {
   MaskedBlt(Target, X, Y, T.Width, T.Height, FMemDC, T.Mask, T.Image);
 }
 
-// Visits the cells in storage order. With SkipTall, tall tiles away from row 0
-// and column 0 become display-list entries instead of being drawn (binding);
-// without it every tile is drawn (a colour change repaints the whole floor).
-// A tile is tall from the cell's height (CellWidth / 2) up.
-void TAniView::DrawTilesIntoBackground(bool SkipTall) {
-  if (!FGrid || !FBackground) return;
-  HDC bg = FBackground->Canvas()->Handle();
-  const int32_t tallHeight = FCellWidth / 2;
-  for (uint32_t gy = 0; gy < FMapHeight; ++gy)
-    for (uint32_t gx = 0; gx < FMapWidth; ++gx) {
-      const uint8_t t = FGrid[(size_t(gy) * FMapWidth + gx) * 2];
-      if (t == 0) continue;
-      TTileImage& ti = FTileImages[t];
-      int32_t x, y;
-      TilePosition(gx, gy, ti.Height, x, y);
-      if (SkipTall && ti.Height >= tallHeight && gx >= 1 && gy >= 1) {
-        const int32_t s = AllocEntry();
-        if (s == 0) continue;  // the list is full: the tall tile is dropped
-        TAniEntry& e = FEntries[s];
-        e.Item = &ti;
-        e.Depth = static_cast<float>(int64_t(gx) + gy);
-        e.ScreenX = x;
-        e.ScreenY = y;
-        e.IsFigure = 0;
-        e.Moving = 0;
-        e.Free = 0;
-        AppendEntry(s);
-        continue;
+// Tall tiles (from the cell's height, CellWidth / 2, up) away from row 0 and
+// column 0, in cell order, take free slots as entries appended at the near
+// end; from the first one that finds none on, they go to the side list (no
+// slot frees up during a binding).
+void TAniView::BindTallTiles() {
+  if (!FGrid) return;
+  bool tall[kMaxTiles + 1] = {};
+  for (int32_t t = 1; t <= kMaxTiles; ++t) tall[t] = cells::IsTallTile(FTileImages[t], FCellWidth);
+  for (uint32_t gy = 1; gy < FMapHeight; ++gy)
+    for (uint32_t gx = 1; gx < FMapWidth; ++gx) {
+      const uint64_t cell = uint64_t(gy) * FMapWidth + gx;
+      const uint8_t t = FGrid[cell * 2];
+      if (!tall[t]) continue;
+      const int32_t s = AllocEntry();
+      if (s == 0) {
+        BuildSideList(cell);
+        return;
       }
-      DrawTile(bg, x, y, ti);
+      TTileImage& ti = FTileImages[t];
+      TAniEntry& e = FEntries[s];
+      e.Item = &ti;
+      e.Depth = static_cast<float>(int64_t(gx) + gy);
+      TilePosition(gx, gy, ti.Height, e.ScreenX, e.ScreenY);
+      e.IsFigure = 0;
+      e.Moving = 0;
+      e.Free = 0;
+      AppendEntry(s);
     }
-  SelectObject(FMemDC, FMemDCBitmap);
 }
 
 void TAniView::ReleaseMap() {
-  if (FBackground) {
-    FBackground->ReleasePalette();
-    delete FBackground;
-    FBackground = nullptr;
-  }
+  FBackgroundBound = false;
+  FTallInBackground = false;
+  InvalidateBackground();
+  if (FChunks) FChunks->Release();
+  delete FSide;
+  FSide = nullptr;
   PurgeTileEntries();
   delete[] FGrid;
   FGrid = nullptr;
@@ -140,14 +146,15 @@ void TAniView::ReleaseMap() {
   }
 }
 
+// Today's colour fills the background; from now on tall tiles are drawn into
+// it too (their entries cover them; a side tile is drawn over its copy).
 void TAniView::SetColor(TColor Value) {
   FColor = Value;
   if (FBackBrush) DeleteObject(FBackBrush);
   FBackBrush = CreateSolidBrush(ColorToRGB(FColor));
-  if (FBackground) {
-    const RECT all{0, 0, FBackground->Width() + 1, FBackground->Height() + 1};
-    FillRect(FBackground->Canvas()->Handle(), &all, FBackBrush);
-    DrawTilesIntoBackground(false);
+  if (FBackgroundBound) {
+    FTallInBackground = true;
+    InvalidateBackground();
   }
   Invalidate();
 }

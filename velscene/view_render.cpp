@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "velscene/internal/numeric.h"
+#include "velscene/internal/side_list.h"
 #include "velscene/internal/view_walk.h"
 
 namespace vel {
@@ -12,22 +13,35 @@ namespace vel {
 // The display list, farthest entry first, as the blits it asks for: per tile
 // its mask/image pair; per visible figure its shadow, its outline pair and its
 // mask/image pair (no mask when see-through). A missing bitmap draws nothing.
+void TAniView::AddDrawOp(TDrawOp::TKind Kind, int64_t X, int64_t Y, int64_t W, int64_t H, HBITMAP Mask,
+                         HBITMAP Image) {
+  if (size_t(FOpCount) == FOps.size()) FOps.resize(std::max<size_t>(FOps.size() * 2, 3 * kMaxEntries));
+  TDrawOp& op = FOps[size_t(FOpCount++)];
+  op.Kind = Kind;
+  op.X = SaturateInt32(X);
+  op.Y = SaturateInt32(Y);
+  op.W = SaturateInt32(W);
+  op.H = SaturateInt32(H);
+  op.Mask = Mask;
+  op.Image = Image;
+}
+
 void TAniView::CollectDrawOps() {
   FOpCount = 0;
   auto add = [&](TDrawOp::TKind kind, int64_t x, int64_t y, int64_t w, int64_t h, HBITMAP mask, HBITMAP image) {
-    TDrawOp& op = FOps[FOpCount++];
-    op.Kind = kind;
-    op.X = SaturateInt32(x);
-    op.Y = SaturateInt32(y);
-    op.W = SaturateInt32(w);
-    op.H = SaturateInt32(h);
-    op.Mask = mask;
-    op.Image = image;
+    AddDrawOp(kind, x, y, w, h, mask, image);
   };
+  // Side tiles go in between the entries (their order is set out with the
+  // side list); only those that can reach the buffer are walked.
+  StartSideTiles();
   for (int32_t s = FFirst; s > 0; s = FEntries[s].Next) {
     const TAniEntry& e = FEntries[s];
     const int64_t x = SaturateInt32(int64_t(e.ScreenX) + FScrollX);
     const int64_t y = SaturateInt32(int64_t(e.ScreenY) + FScrollY);
+    if (FSide) {
+      if (!e.IsFigure) CollectSideTiles(e.Depth, false);
+      else CollectSideTiles(FSide->KeyDepth[s], FSide->KeyAfter[s] != 0);
+    }
     if (!e.IsFigure) {
       if (const auto* t = static_cast<const TTileImage*>(e.Item)) {
         if (t->Alpha) add(TDrawOp::Blend, x, y, t->Width, t->Height, HBITMAP{}, t->Alpha);
@@ -57,6 +71,7 @@ void TAniView::CollectDrawOps() {
     if (F->FAlphas[f] && !F->Transparent) add(TDrawOp::Blend, x, y, w, h, HBITMAP{}, F->FAlphas[f]);
     else add(TDrawOp::Sprite, x, y, w, h, F->Transparent ? HBITMAP{} : F->FMasks[f], F->FImages[f]);
   }
+  CollectSideTiles(std::numeric_limits<float>::infinity(), true);
 }
 
 // The whole display list into the back buffer in one pass.

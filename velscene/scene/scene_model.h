@@ -42,9 +42,23 @@ struct SceneCellDesc {
   std::optional<bool> Passable;
 };
 
+// What one character of the map's rows stands for.
+struct SceneLegendDesc {
+  bool Defined = false;
+  uint8_t Tile = 0;
+  bool Passable = true;
+};
+
+constexpr uint32_t kSceneMapMaxSide = 4096;
+
 struct SceneMapDesc {
   uint32_t Width = 0, Height = 0;
-  std::vector<SceneRangeDesc> Ranges;  // applied in order, then the cells
+  // Rows, when given: Height strings of Width characters, each cell's tile
+  // and flag through the legend. Applied first, then the ranges in order,
+  // then the cells.
+  std::vector<std::string> Rows;
+  std::array<SceneLegendDesc, 256> Legend{};
+  std::vector<SceneRangeDesc> Ranges;
   std::vector<SceneCellDesc> Cells;
 };
 

@@ -2,6 +2,8 @@
 // start-up order and the actions of each tick.
 #include "runner/scene_runner.h"
 
+#include <algorithm>
+
 #include "velscene/platform/host/application.h"
 #include "velscene/platform/backends/headless/headless.h"
 
@@ -71,12 +73,40 @@ void TSceneRunner::BuildMap() {
   map_->SetWidth(m.Width);
   map_->SetHeight(m.Height);
   for (const SceneTileDesc& t : desc_.Tiles) map_->SetTile(t.Number, t.Image.get());
+  // Rows go in as runs of one character each.
+  for (size_t y = 0; y < m.Rows.size(); ++y) {
+    const std::string& row = m.Rows[y];
+    for (size_t x = 0; x < row.size();) {
+      size_t end = x + 1;
+      while (end < row.size() && row[end] == row[x]) ++end;
+      const SceneLegendDesc& l = m.Legend[uint8_t(row[x])];
+      map_->SetGridRange(int32_t(x), int32_t(y), int32_t(end - 1), int32_t(y), l.Tile, l.Passable);
+      x = end;
+    }
+  }
   for (const SceneRangeDesc& r : m.Ranges) map_->SetGridRange(r.X1, r.Y1, r.X2, r.Y2, r.Tile, r.Passable);
   for (const SceneCellDesc& c : m.Cells) {
     if (c.Tile) map_->SetGridTile(c.X, c.Y, *c.Tile);
     if (c.Passable) map_->SetPassable(c.X, c.Y, *c.Passable);
   }
-  view_->SetMap(map_);
+  // Binding first lets the tall tiles take the slots they find; when they
+  // would leave too few for the figures, the figures are placed first (Start).
+  bindAfterPlacing_ = TallTiles() + int64_t(desc_.Figures.size()) > kMaxEntries;
+  if (!bindAfterPlacing_) view_->SetMap(map_);
+}
+
+// Tall tiles of the map as binding counts them: as high as the view's cell
+// (half its width) or higher, away from row 0 and column 0.
+int64_t TSceneRunner::TallTiles() const {
+  bool tall[256] = {};
+  for (int32_t t = 1; t <= kMaxMapTiles; ++t)
+    if (const TBitmap* b = map_->Tile(t)) tall[t] = b->Height() >= view_->CellWidth() / 2;
+  int64_t count = 0;
+  const uint8_t* cells = map_->Cells();
+  if (!cells) return 0;
+  for (uint32_t y = 1; y < map_->Height(); ++y)
+    for (uint32_t x = 1; x < map_->Width(); ++x) count += tall[cells[(size_t(y) * map_->Width() + x) * 2]];
+  return count;
 }
 
 void TSceneRunner::BuildFigure(size_t index) {
@@ -119,6 +149,18 @@ void TSceneRunner::Start() {
   Application().UpdateForms();  // the first paint gives the back buffer its size
   for (int32_t i : desc_.Place)
     if (Valid(i)) view_->AddFigure(figures_[size_t(i)]->Var);
+  if (bindAfterPlacing_) {
+    // Figures added later by actions keep a slot too: placed for the binding,
+    // then taken out again. The placed ones are positioned again under the
+    // map's projection origin.
+    for (size_t i = 0; i < figures_.size(); ++i) view_->AddFigure(figures_[i]->Var);
+    view_->SetMap(map_);
+    for (size_t i = 0; i < figures_.size(); ++i) {
+      TAniFigure*& f = figures_[i]->Var;
+      if (std::find(desc_.Place.begin(), desc_.Place.end(), int32_t(i)) == desc_.Place.end()) view_->RemoveFigure(f);
+      else view_->SetFigurePos(f, f->X(), f->Y(), f->Z());
+    }
+  }
   if (Valid(desc_.Key)) view_->SetKeyFigure(figures_[size_t(desc_.Key)]->Var);
   for (size_t i = 0; i < figures_.size(); ++i) {
     if (!figures_[i]->Route) continue;

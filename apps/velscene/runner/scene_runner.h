@@ -85,6 +85,7 @@ class TSceneRunner {
   void Build();
   bool Valid(int32_t figureIndex) const;
   void BuildMap();
+  int64_t TallTiles() const;
   void BuildFigure(size_t index);
   void BindEvents(size_t index);
   void RunActions(int64_t tick);
@@ -107,6 +108,7 @@ class TSceneRunner {
   std::vector<std::unique_ptr<FigureRec>> figures_;
   std::vector<SceneEvent> events_;
   int64_t ticks_ = 0;
+  bool bindAfterPlacing_ = false;  // the map is bound in Start, after the figures
   size_t nextAction_ = 0;
   std::optional<std::pair<float, float>> groundClick_;  // pending walk of the key figure
 };

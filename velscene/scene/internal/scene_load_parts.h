@@ -34,6 +34,9 @@ TImageAlpha ReadImageAlpha(const SceneNode& node);
 // "#RRGGBB" or a host colour value 0..0xFFFFFF.
 TColor ReadSceneColor(const SceneNode& node);
 
+// The "map" section.
+SceneMapDesc ReadSceneMap(const SceneNode& n);
+
 // The "figures" list.
 std::vector<SceneFigureDesc> ReadSceneFigures(const SceneNode& list, SceneImages& images);
 
