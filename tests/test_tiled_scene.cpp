@@ -101,6 +101,34 @@ TEST(TiledScene, WholeMapPictureKeepsTheEditorsCellLayout) {
   }
 }
 
+// More tall tiles than the display list has slots: every one is drawn (the
+// 32 x 16 diamonds are as high as a 32-pixel cell, so each stands among the
+// figures). 320 cells share 200 tiles; each colour covers its cells' diamonds.
+TEST(TiledScene, ManyTallTilesAreAllDrawn) {
+  TiledDir dir;
+  constexpr int kW = 20, kH = 16, kTiles = 200;
+  WriteDiamondAtlas(dir / "d.png", kTiles, 32, 16);
+  std::string gids;
+  for (int i = 0; i < kW * kH; ++i) gids += std::to_string(i % kTiles + 1) + (i + 1 < kW * kH ? "," : "");
+  const std::string map = dir.Write(
+      "m.tmx", "<map orientation=\"isometric\" width=\"20\" height=\"16\" tilewidth=\"32\" tileheight=\"16\">"
+               "<tileset firstgid=\"1\" name=\"d\" tilewidth=\"32\" tileheight=\"16\" columns=\"200\">"
+               "<image source=\"d.png\" trans=\"ff00ff\"/></tileset><layer name=\"g\"><data encoding=\"csv\">" +
+               gids + "</data></layer></map>");
+  const std::string png = dir / "m.png";
+  WriteSceneImage(LoadSceneFile(map), 1, png);
+  const DecodedImage img = LoadImageFile(png);
+  std::map<uint32_t, int> count;
+  for (uint32_t p : img.pixels) ++count[p];
+  int diamond = 0;  // pixels of one diamond
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 32; ++x) diamond += std::abs(2 * x + 1 - 32) * 16 + std::abs(2 * y + 1 - 16) * 32 <= 32 * 16;
+  for (int t = 1; t <= kTiles; ++t) {
+    const int cells = (kW * kH) / kTiles + (t <= (kW * kH) % kTiles ? 1 : 0);
+    EXPECT_EQ(count[TileColor(t)], cells * diamond) << "tile " << t;
+  }
+}
+
 const char* kObjects = R"( <objectgroup name="o">
   <object id="7" name="Guard" gid="13" x="24" y="24"><properties><property name="Speed" type="float" value="2"/></properties></object>
   <object id="8" name="not a name" gid="2" x="40" y="24"/>

@@ -22,7 +22,7 @@ namespace vel {
 
 namespace {
 
-constexpr int32_t kMaxSceneMapSide = 128;
+constexpr int32_t kMaxSceneMapSide = 4096;  // as scene files' own maps
 
 #ifdef VELSCENE_SCENE_TILED
 // 0xAARRGGBB as the host's colour; the view's background is opaque.

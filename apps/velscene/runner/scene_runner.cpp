@@ -3,7 +3,10 @@
 #include "runner/scene_runner.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
+#include "velscene/platform/graphics/image_files.h"
 #include "velscene/platform/host/application.h"
 #include "velscene/platform/backends/headless/headless.h"
 
@@ -123,10 +126,13 @@ void TSceneRunner::BuildFigure(size_t index) {
 }
 
 void TSceneRunner::FitViewToMap() {
-  const TBitmap* bg = view_->Background();
-  if (!bg || bg->Width() <= 0 || bg->Height() <= 0) return;
-  form_->SetClientSize(bg->Width(), bg->Height());
-  view_->SetBounds(0, 0, bg->Width(), bg->Height());
+  const int32_t w = view_->BackgroundWidth(), h = view_->BackgroundHeight();
+  if (w <= 0 || h <= 0) return;
+  if (w > kMaxImageSide || h > kMaxImageSide)
+    throw std::runtime_error("the map's whole area is " + std::to_string(w) + " x " + std::to_string(h) +
+                             " pixels; one picture holds at most " + std::to_string(kMaxImageSide) + " a side");
+  form_->SetClientSize(w, h);
+  view_->SetBounds(0, 0, w, h);
   Application().UpdateForms();  // the back buffer takes the new size
 }
 

@@ -47,6 +47,7 @@ class TSceneRunner {
   void SetActive(bool active) { view_->SetActive(active); }
   // Sizes the window and the view to the bound map's whole background, so
   // that (without a key figure) every cell shows; nothing without a map.
+  // Throws std::runtime_error when that is larger than a picture can be.
   void FitViewToMap();
 
   // Called after every step: 0 from Start, k after the k-th tick and the
