@@ -3,7 +3,8 @@
 # itself and the layers below it (base < raster < graphics < host < backends
 # < typinfo < design), no platform file includes the library, the library
 # includes neither the scene reader nor the applications, and nothing outside
-# a component includes another component's internal/ headers.
+# a component includes another component's internal/ headers, and the library
+# does not include the Tiled reader that sits on it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 layers=(base raster graphics host backends typinfo design)
@@ -31,6 +32,15 @@ while IFS= read -r file; do
     esac
   done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
 done < <(git ls-files 'velscene/*.h' 'velscene/*.cpp' | grep -v '^velscene/scene/')
+
+# The Tiled reader sits on the library: the library never includes it.
+while IFS= read -r file; do
+  while IFS= read -r inc; do
+    case "$inc" in
+      velscene/tiled/*) report "$file" "$inc" ;;
+    esac
+  done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
+done < <(git ls-files 'velscene/*.h' 'velscene/*.cpp' | grep -v '^velscene/scene/\|^velscene/tiled/')
 
 # internal/ headers belong to the folder that holds internal/.
 while IFS= read -r file; do

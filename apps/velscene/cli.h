@@ -1,5 +1,5 @@
-// The velscene command: its parsed command line and the play and render
-// subcommands.
+// The velscene command: its parsed command line and the play, render and
+// image subcommands.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,9 @@
 namespace vel {
 
 struct TCommandLine {
-  std::string Command;  // "play" or "render"
-  std::string Scene;
+  std::string Command;  // "play", "render" or "image"
+  std::string Scene;    // a scene file or a Tiled map
+  std::string ImagePath;  // image: the PNG to write
   int64_t Ticks = -1;   // -1: not given
   std::string OutDir;
   std::string TracePath;
@@ -21,5 +22,6 @@ struct TCommandLine {
 bool ParseCommandLine(int argc, char** argv, TCommandLine& out, std::string& error);
 int RunRender(const TCommandLine& cl);
 int RunPlay(const TCommandLine& cl);
+int RunImage(const TCommandLine& cl);
 
 }  // namespace vel

@@ -1,5 +1,6 @@
 // Command-line parsing for velscene: the subcommand, the scene file and the
-// options --ticks, --out, --trace, --no-frames, --no-animation.
+// options --ticks, --out, --trace, --no-frames, --no-animation (image: the
+// PNG file and --ticks).
 #include <charconv>
 #include <cstring>
 
@@ -13,12 +14,20 @@ bool ParseCommandLine(int argc, char** argv, TCommandLine& out, std::string& err
     return false;
   }
   out.Command = argv[1];
-  if (out.Command != "play" && out.Command != "render") {
+  if (out.Command != "play" && out.Command != "render" && out.Command != "image") {
     error = "unknown command \"" + out.Command + "\"";
     return false;
   }
   out.Scene = argv[2];
-  for (int i = 3; i < argc; ++i) {
+  int first = 3;
+  if (out.Command == "image") {
+    if (argc < 4 || argv[3][0] == '-') {
+      error = "image needs the PNG file to write";
+      return false;
+    }
+    out.ImagePath = argv[first++];
+  }
+  for (int i = first; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& into) {
       if (i + 1 >= argc) {
@@ -38,6 +47,9 @@ bool ParseCommandLine(int argc, char** argv, TCommandLine& out, std::string& err
         return false;
       }
       out.Ticks = n;
+    } else if (out.Command == "image") {
+      error = "image takes only --ticks, not \"" + arg + "\"";
+      return false;
     } else if (arg == "--out") {
       if (!value(out.OutDir)) return false;
     } else if (arg == "--trace") {

@@ -1,4 +1,4 @@
-// The play and render commands. The scene file is read and checked in full
+// The play, render and image commands. The scene file is read and checked in full
 // before any window opens, so a bad file shows nothing.
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +56,12 @@ std::string OpenWindowSystem() {
 }
 
 }  // namespace
+
+int RunImage(const TCommandLine& cl) {
+  WriteSceneImage(LoadSceneFile(cl.Scene), cl.Ticks >= 0 ? cl.Ticks : 1, cl.ImagePath);
+  std::printf("wrote the map picture: %s\n", Absolute(cl.ImagePath).c_str());
+  return 0;
+}
 
 int RunRender(const TCommandLine& cl) { return Render(LoadSceneFile(cl.Scene), RenderOptions(cl, 0)); }
 

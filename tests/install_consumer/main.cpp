@@ -9,6 +9,11 @@
 #include <velscene/scene/scene_loader.h>
 #include <velscene/version.h>
 #include <velscene/view.h>
+#if __has_include(<velscene/tiled/tiled_scene.h>)
+#include <velscene/tiled/tiled_reader.h>
+#include <velscene/tiled/tiled_scene.h>
+#define CONSUMER_TILED 1
+#endif
 
 int main(int argc, char** argv) {
   vel::Application().SelectBackend("headless");
@@ -24,5 +29,10 @@ int main(int argc, char** argv) {
   const vel::TPathStatus status = finder.Find(vel::PathGridOf(*view), {0, 0}, {9, 9});
   std::printf(" path %d waypoints %zu", int(status), finder.Waypoints().size());
   if (argc > 1) std::printf(" figures %zu", vel::LoadSceneFile(argv[1]).Figures.size());
+#ifdef CONSUMER_TILED
+  const char* tmx = R"(<map orientation="isometric" width="2" height="3" tilewidth="16" tileheight="8"/>)";
+  const vel::TiledScene tiled = vel::ConvertTiledMap(vel::ParseTiledMap(tmx, "inline.tmx", "."));
+  std::printf(" tiled %ux%u", tiled.Width, tiled.Height);
+#endif
   std::printf("\n");
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "velscene/platform/base/text.h"
 #include "velscene/platform/graphics/image_files.h"
 #include "velscene/platform/host/keys.h"
 #include "velscene/scene/internal/scene_load_parts.h"
@@ -217,18 +218,8 @@ SceneActionDesc ReadAction(const SceneDesc& desc, const SceneNode& a) {
   return act;
 }
 
-std::string ErrorPosition(const std::string& text, size_t byte) {
-  size_t line = 1, column = 1;
-  for (size_t i = 0; i < text.size() && i + 1 < byte; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
+// The position of a 1-based byte number of the JSON library.
+std::string ErrorPosition(const std::string& text, size_t byte) { return LineColumnAt(text, byte > 0 ? byte - 1 : 0); }
 
 }  // namespace
 
@@ -261,8 +252,23 @@ SceneDesc ParseScene(const std::string& text, const std::string& file, const std
   desc.File = file;
   if (auto v = top.Optional("view")) desc.View = ReadView(*v);
   if (auto t = top.Optional("tiles")) desc.Tiles = ReadTiles(*t, images);
-  if (auto m = top.Optional("map")) desc.Map = ReadSceneMap(*m);
-  if (auto f = top.Optional("figures")) desc.Figures = ReadSceneFigures(*f, images);
+  if (auto m = top.Optional("map")) {
+    if (m->IsObject() && m->Has("tiled")) {
+      if (top.Has("tiles")) m->Fail("a Tiled map brings its own tiles: leave out \"tiles\"");
+      ReadSceneTiledMap(*m, baseDir, top.Optional("view"), desc);
+    } else {
+      desc.Map = ReadSceneMap(*m);
+    }
+  }
+  if (auto f = top.Optional("figures")) {
+    // The map's figures come first; the scene's own follow under other names.
+    const size_t fromMap = desc.Figures.size();
+    for (SceneFigureDesc& fig : ReadSceneFigures(*f, images)) desc.Figures.push_back(std::move(fig));
+    for (size_t i = fromMap; i < desc.Figures.size(); ++i)
+      for (size_t j = 0; j < fromMap; ++j)
+        if (SameText(desc.Figures[i].Name, desc.Figures[j].Name))
+          f->At(i - fromMap).Field("name").Fail("the name \"" + desc.Figures[i].Name + "\" is a figure of the Tiled map");
+  }
 
   if (auto place = top.Optional("place")) {
     for (size_t i = 0; i < place->Size(); ++i) {
@@ -294,6 +300,7 @@ SceneDesc ParseScene(const std::string& text, const std::string& file, const std
 }
 
 SceneDesc LoadSceneFile(const std::string& path) {
+  if (IsTiledMapFile(path)) return LoadTiledMapScene(path);
   std::ifstream in(path, std::ios::binary);
   std::error_code ec;
   if (!in || std::filesystem::is_directory(path, ec)) throw ESceneError(path, "", "cannot open the scene file");

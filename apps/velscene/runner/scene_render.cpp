@@ -2,6 +2,7 @@
 // read from the window surface, PNG frames, the APNG and the trace file.
 #include "runner/scene_render.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,7 +18,7 @@
 namespace vel {
 
 void RunSceneHeadless(const SceneDesc& desc, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
-                      const std::function<void(const SceneFrame&)>& onFrame) {
+                      const std::function<void(const SceneFrame&)>& onFrame, bool wholeMap) {
   if (!HeadlessBackend() && !Application().SelectBackend("headless"))
     throw std::runtime_error("the headless backend is not available");
   THeadlessBackend* clock = HeadlessBackend();
@@ -27,6 +28,7 @@ void RunSceneHeadless(const SceneDesc& desc, int64_t ticks, const std::function<
     runner.ClearEvents();
   };
   runner.Start();
+  if (wholeMap) runner.FitViewToMap();
   runner.SetActive(true);
   const int32_t w = runner.View()->Width(), h = runner.View()->Height();
   std::vector<uint32_t> frame(size_t(w) * size_t(h));
@@ -58,6 +60,16 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
+
+void WriteSceneImage(const SceneDesc& desc, int64_t ticks, const std::string& path) {
+  SceneDesc still = desc;
+  still.Key = -1;  // no camera: the view stays on the map's top-left corner
+  std::vector<uint8_t> png;
+  RunSceneHeadless(still, std::max<int64_t>(ticks, 1), nullptr, [&](const SceneFrame& f) {
+    if (f.Tick == std::max<int64_t>(ticks, 1)) png = EncodePng(f.Pixels, f.Width, f.Height);
+  }, true);
+  WriteBytes(path, png);
+}
 
 SceneRenderResult RenderScene(const SceneDesc& desc, const SceneRenderOptions& options) {
   SceneRenderResult result;

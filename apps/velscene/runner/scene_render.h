@@ -18,9 +18,15 @@ struct SceneFrame {
 };
 
 // Switches the application to the headless backend, runs the scene for
-// `ticks` ticks and reports trace lines 0..ticks and frames 1..ticks.
+// `ticks` ticks and reports trace lines 0..ticks and frames 1..ticks. With
+// wholeMap the view is sized to the map's whole area (see FitViewToMap).
 void RunSceneHeadless(const SceneDesc& desc, int64_t ticks, const std::function<void(const std::string&)>& onTraceLine,
-                      const std::function<void(const SceneFrame&)>& onFrame);
+                      const std::function<void(const SceneFrame&)>& onFrame, bool wholeMap = false);
+
+// The whole map area (background, tall tiles and figures) as drawn by tick
+// `ticks` (at least 1), without a camera, written as a PNG file. Throws
+// std::runtime_error when the file cannot be written.
+void WriteSceneImage(const SceneDesc& desc, int64_t ticks, const std::string& path);
 
 struct SceneRenderOptions {
   int64_t Ticks = 30;

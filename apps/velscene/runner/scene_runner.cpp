@@ -3,7 +3,10 @@
 #include "runner/scene_runner.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
+#include "velscene/platform/graphics/image_files.h"
 #include "velscene/platform/host/application.h"
 #include "velscene/platform/backends/headless/headless.h"
 
@@ -123,6 +126,17 @@ void TSceneRunner::BuildFigure(size_t index) {
   if (f.Play) rec->Var->PlayScript(f.Play->Script, f.Play->Loop);
   if (f.Route) rec->Route.emplace(*f.Route);
   figures_.push_back(std::move(rec));
+}
+
+void TSceneRunner::FitViewToMap() {
+  const int32_t w = view_->BackgroundWidth(), h = view_->BackgroundHeight();
+  if (w <= 0 || h <= 0) return;
+  if (w > kMaxImageSide || h > kMaxImageSide)
+    throw std::runtime_error("the map's whole area is " + std::to_string(w) + " x " + std::to_string(h) +
+                             " pixels; one picture holds at most " + std::to_string(kMaxImageSide) + " a side");
+  form_->SetClientSize(w, h);
+  view_->SetBounds(0, 0, w, h);
+  Application().UpdateForms();  // the back buffer takes the new size
 }
 
 int32_t TSceneRunner::IndexOf(const TObject* figure) const {

@@ -49,6 +49,10 @@ class TSceneRunner {
   void Start();
   // Starts or stops the view's timer.
   void SetActive(bool active) { view_->SetActive(active); }
+  // Sizes the window and the view to the bound map's whole background, so
+  // that (without a key figure) every cell shows; nothing without a map.
+  // Throws std::runtime_error when that is larger than a picture can be.
+  void FitViewToMap();
 
   // Called after every step: 0 from Start, k after the k-th tick and the
   // actions of tick k. Events() then holds what was raised since the last

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,12 @@ SceneMapDesc ReadSceneMap(const SceneNode& n);
 
 // The "figures" list.
 std::vector<SceneFigureDesc> ReadSceneFigures(const SceneNode& list, SceneImages& images);
+
+// A map given as {"tiled": "file"}: the Tiled map's tiles, cells and figures
+// (appended to desc.Figures), read at the view's interval; the view's cell
+// width from the map's tile width (a different one stated by the view is an
+// error) and its background colour when the view states none.
+void ReadSceneTiledMap(const SceneNode& map, const std::string& baseDir, const std::optional<SceneNode>& view,
+                       SceneDesc& desc);
 
 }  // namespace vel
